@@ -1,0 +1,146 @@
+// Legacy line reading and field helpers (see line.h).
+#include "legacy/line.h"
+
+#include <cctype>
+#include <cerrno>
+#include <climits>
+#include <cstdarg>
+#include <cstdlib>
+#include <vector>
+
+namespace sw::legacy {
+
+LineReader::LineReader(const std::filesystem::path& path) : file_(path, std::ios::binary), open_(file_.is_open()) {}
+
+LineReader LineReader::FromText(std::string text) {
+  LineReader reader;
+  reader.text_ = std::move(text);
+  reader.from_text_ = true;
+  reader.open_ = true;
+  return reader;
+}
+
+int LineReader::Get() {
+  if (from_text_) return text_pos_ < text_.size() ? static_cast<unsigned char>(text_[text_pos_++]) : EOF;
+  return file_.get();
+}
+
+int LineReader::Peek() {
+  if (from_text_) return text_pos_ < text_.size() ? static_cast<unsigned char>(text_[text_pos_]) : EOF;
+  return file_.peek();
+}
+
+void LineReader::SkipWhiteSpace() {
+  for (int c = Peek(); c != EOF && std::isspace(c); c = Peek()) Get();
+}
+
+bool LineReader::ReadLine(std::string& line) {
+  line.clear();
+  if (!open_) return false;
+  // The first line keeps its leading blanks; an empty first line is skipped
+  // like any other blank line.
+  if (at_start_) {
+    at_start_ = false;
+    while (Peek() == '\n' || Peek() == '\r') Get();
+  }
+  int c = Get();
+  if (c == EOF) return false;
+  while (c != EOF && c != '\n') {
+    line.push_back(static_cast<char>(c));
+    c = Get();
+  }
+  if (!line.empty() && line.back() == '\r') line.pop_back();
+  SkipWhiteSpace();
+  ++lines_;
+  if (line.size() > longest_) longest_ = line.size();
+  return true;
+}
+
+void LineReader::Rewind() {
+  if (from_text_) {
+    text_pos_ = 0;
+  } else {
+    file_.clear();
+    file_.seekg(0);
+  }
+  at_start_ = true;
+}
+
+LineStats CountLines(const std::filesystem::path& path) {
+  LineStats stats;
+  LineReader reader(path);
+  if (!reader.is_open()) return stats;
+  stats.opened = true;
+  std::string line;
+  while (reader.ReadLine(line)) {
+  }
+  stats.lines = reader.lines_read();
+  stats.longest = reader.longest_line();
+  return stats;
+}
+
+std::string FixedField(std::string_view line, std::size_t start, std::size_t end) {
+  if (start >= line.size()) return "";
+  if (end > line.size()) end = line.size();
+  if (end <= start) return " ";
+  std::string_view field = line.substr(start, end - start);
+  std::size_t last = field.find_last_not_of(' ');
+  if (last == std::string_view::npos) return " ";
+  return std::string(field.substr(0, last + 1));
+}
+
+std::string NormaliseRegion(std::string_view region) {
+  if (!region.empty() && (region[0] == '0' || region[0] == '1')) return std::string(region);
+  if (!region.empty() && region[0] == ' ') {
+    std::string out(region);
+    for (char& ch : out)
+      if (ch == ' ') ch = '0';
+    return out;
+  }
+  return "0" + std::string(region);
+}
+
+std::string ExpandYear(std::string_view year) {
+  if (year.empty()) return "    ";
+  if (year[0] >= '0' && year[0] <= '5') return "20" + std::string(year);
+  if (year[0] >= '6' && year[0] <= '9') return "19" + std::string(year);
+  return std::string(year);
+}
+
+double Atof(std::string_view text) {
+  std::string copy(text);
+  return std::strtod(copy.c_str(), nullptr);
+}
+
+long Atol(std::string_view text) {
+  std::string copy(text);
+  errno = 0;
+  long value = std::strtol(copy.c_str(), nullptr, 10);
+  return value;  // strtol saturates at LONG_MIN/LONG_MAX
+}
+
+int Atoi(std::string_view text) {
+  long value = Atol(text);
+  if (value > INT_MAX) return INT_MAX;
+  if (value < INT_MIN) return INT_MIN;
+  return static_cast<int>(value);
+}
+
+std::string Format(const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  va_list copy;
+  va_copy(copy, args);
+  int needed = std::vsnprintf(nullptr, 0, format, copy);
+  va_end(copy);
+  std::string out;
+  if (needed > 0) {
+    std::vector<char> buffer(static_cast<std::size_t>(needed) + 1);
+    std::vsnprintf(buffer.data(), buffer.size(), format, args);
+    out.assign(buffer.data(), static_cast<std::size_t>(needed));
+  }
+  va_end(args);
+  return out;
+}
+
+}  // namespace sw::legacy

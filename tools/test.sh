@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# Installs what is needed, builds and runs every test: the suite, the suite
+# again under AddressSanitizer and UndefinedBehaviorSanitizer, a check that
+# the core library stays free of Qt, and a short run of every fuzz target.
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+jobs="$(nproc)"
+fuzz_seconds="${SW_FUZZ_SECONDS:-20}"
+"$root/tools/install-deps.sh"
+
+echo "== core library free of Qt"
+if grep -rnE '^\s*#\s*include\s*[<"]Q' "$root/src" --include='*.h' --include='*.cpp' | grep -v "^$root/src/gui/"; then
+  echo "Qt headers included outside src/gui" >&2
+  exit 1
+fi
+
+echo "== build and test"
+cmake -S "$root" -B "$root/build/test" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build "$root/build/test" -j"$jobs"
+ctest --test-dir "$root/build/test" --output-on-failure -j"$jobs"
+
+echo "== build and test under AddressSanitizer and UndefinedBehaviorSanitizer"
+cmake -S "$root" -B "$root/build/asan" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DSW_SANITIZE=ON -DSW_BENCH=OFF >/dev/null
+cmake --build "$root/build/asan" -j"$jobs"
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+  ctest --test-dir "$root/build/asan" --output-on-failure -j"$jobs"
+
+echo "== fuzz targets, ${fuzz_seconds} s each"
+cmake -S "$root" -B "$root/build/fuzz" -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DSW_FUZZ=ON -DSW_TESTS=OFF -DSW_BENCH=OFF -DSW_GUI=OFF >/dev/null
+cmake --build "$root/build/fuzz" -j"$jobs"
+for target in "$root"/build/fuzz/bin/fuzz_*; do
+  [ -x "$target" ] || continue
+  name="$(basename "$target")"
+  corpus_seed="$root/fuzz/${name#fuzz_}/corpus"
+  work="$root/build/fuzz/corpus/$name"
+  mkdir -p "$work"
+  seeds=()
+  [ -d "$corpus_seed" ] && seeds+=("$corpus_seed")
+  echo "-- $name"
+  "$target" -max_total_time="$fuzz_seconds" -rss_limit_mb=2048 -timeout=10 -print_final_stats=0 \
+    "$work" "${seeds[@]}" 2>"$root/build/fuzz/$name.log" || { tail -50 "$root/build/fuzz/$name.log"; exit 1; }
+done
+echo "all tests passed"

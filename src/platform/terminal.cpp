@@ -1,0 +1,113 @@
+// Terminal answers, the terminal progress bar and the Ctrl-C handler.
+//
+// Not for: anything a window program uses.
+#include "platform/terminal.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace sw::platform {
+namespace {
+
+constexpr int kBarWidth = 30;
+volatile std::sig_atomic_t* g_interrupt_flag = nullptr;
+
+extern "C" void OnInterrupt(int signal_number) {
+  if (g_interrupt_flag == nullptr || *g_interrupt_flag != 0) {
+    std::signal(signal_number, SIG_DFL);
+    std::raise(signal_number);
+    return;
+  }
+  *g_interrupt_flag = 1;
+}
+
+}  // namespace
+
+ScriptedPlatform::Answerer TerminalAnswerer(std::optional<Button> fixed, bool interactive, std::istream& in,
+                                            std::ostream& out) {
+  return [fixed, interactive, &in, &out](const Message& message) {
+    if (message.buttons != Buttons::kYesNo) return Button::kOk;
+    if (fixed) return *fixed;
+    if (!interactive) {
+      out << "(no answer given: No; use --yes or --no)\n" << std::flush;
+      return Button::kNo;
+    }
+    for (;;) {
+      out << "Answer [y/n]: " << std::flush;
+      std::string line;
+      if (!std::getline(in, line)) return Button::kNo;
+      line.erase(std::remove_if(line.begin(), line.end(), [](unsigned char c) { return std::isspace(c); }),
+                 line.end());
+      if (line == "y" || line == "Y" || line == "yes" || line == "YES") return Button::kYes;
+      if (line == "n" || line == "N" || line == "no" || line == "NO") return Button::kNo;
+    }
+  };
+}
+
+TerminalProgressPopup::TerminalProgressPopup(std::ostream& out, bool enabled, std::string caption)
+    : out_(out), enabled_(enabled), caption_(std::move(caption)) {}
+
+TerminalProgressPopup::~TerminalProgressPopup() { Hide(); }
+
+void TerminalProgressPopup::SetCaption(const std::string& caption) {
+  caption_ = caption;
+  Draw();
+}
+
+void TerminalProgressPopup::SetText(const std::string& text) {
+  text_ = text;
+  std::replace(text_.begin(), text_.end(), '\n', ' ');
+  Draw();
+}
+
+void TerminalProgressPopup::SetRange(int lower, int upper, int) {
+  lower_ = lower;
+  upper_ = upper;
+  Draw();
+}
+
+void TerminalProgressPopup::SetPosition(int position) {
+  position_ = position;
+  Draw();
+}
+
+TextMetrics TerminalProgressPopup::Measure(int text_lines, const std::string& cancel_label) {
+  return TextMetrics{{1, text_lines}, {static_cast<int>(cancel_label.size()) + 2, 1}, 0, 0};
+}
+
+void TerminalProgressPopup::Show() {
+  visible_ = true;
+  Draw();
+}
+
+void TerminalProgressPopup::Hide() {
+  if (visible_ && enabled_ && !drawn_.empty()) out_ << "\n" << std::flush;
+  visible_ = false;
+  drawn_.clear();
+}
+
+void TerminalProgressPopup::Draw() {
+  if (!enabled_ || !visible_) return;
+  const long long span = static_cast<long long>(upper_) - lower_;
+  long long filled = span > 0 ? (static_cast<long long>(position_) - lower_) * kBarWidth / span : 0;
+  filled = std::clamp<long long>(filled, 0, kBarWidth);
+  std::string line = caption_ + " [" + std::string(static_cast<std::size_t>(filled), '#') +
+                     std::string(static_cast<std::size_t>(kBarWidth - filled), '-') + "] " + text_;
+  if (line == drawn_) return;
+  // Pad with blanks so that a shorter line covers the longer one before it.
+  std::string padded = line;
+  if (drawn_.size() > padded.size()) padded.append(drawn_.size() - padded.size(), ' ');
+  out_ << "\r" << padded << std::flush;
+  drawn_ = line;
+}
+
+void InstallInterruptHandler(volatile std::sig_atomic_t* flag) {
+  g_interrupt_flag = flag;
+  struct sigaction action {};
+  action.sa_handler = OnInterrupt;
+  sigemptyset(&action.sa_mask);
+  action.sa_flags = 0;  // no restart: a prompt waiting for input gives up
+  sigaction(SIGINT, &action, nullptr);
+}
+
+}  // namespace sw::platform

@@ -1,0 +1,191 @@
+// Generic parse and format of job-file records over their field descriptors
+// (see job_record.h).
+#include "legacy/jobfile/job_record.h"
+
+#include <climits>
+#include <cmath>
+#include <cstring>
+
+#include "legacy/line.h"
+
+namespace sw::legacy::jobfile {
+namespace {
+
+bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+int ClampInt(std::int64_t value) {
+  if (value > INT_MAX) return INT_MAX;
+  if (value < INT_MIN) return INT_MIN;
+  return static_cast<int>(value);
+}
+
+void Convert(const FieldSpec& spec, FieldValue& value) {
+  switch (spec.conv) {
+    case Conv::Real: {
+      double v = Atof(value.text);
+      if (!std::isfinite(v)) v = 0.0;  // "inf", "nan", 1e999: nothing a job file means
+      value.real = v;
+      value.whole = WholePart(v);
+      break;
+    }
+    case Conv::Int:
+      value.whole = Atoi(value.text);
+      value.real = static_cast<double>(value.whole);
+      break;
+    case Conv::Long:
+      value.whole = Atol(value.text);
+      value.real = static_cast<double>(value.whole);
+      break;
+    case Conv::Text:
+    case Conv::Literal:
+      value.real = 0.0;
+      value.whole = 0;
+      break;
+  }
+}
+
+void ParseField(const RecordLayout& layout, const FieldSpec& spec, std::string_view line, std::size_t offset,
+                FieldValue& value, std::size_t line_number, Diagnostics* diagnostics) {
+  value.text = FixedField(line, offset + spec.start, offset + spec.end);
+  Convert(spec, value);
+  if (diagnostics != nullptr && IsMalformedNumber(value.text, spec.conv))
+    diagnostics->push_back({line_number, std::string(layout.name), std::string(spec.name), value.text});
+}
+
+void AppendField(std::string& out, const FieldSpec& spec, const FieldValue& value) {
+  if (spec.conv == Conv::Literal) {
+    out += spec.format;
+    return;
+  }
+  std::size_t n = std::strlen(spec.format);
+  char letter = n > 0 ? spec.format[n - 1] : 's';
+  bool is_long = n > 1 && spec.format[n - 2] == 'l';
+  switch (letter) {
+    case 'f':
+      out += legacy::Format(spec.format, value.real);
+      break;
+    case 'd':
+      if (is_long)
+        out += legacy::Format(spec.format, static_cast<long>(value.whole));
+      else
+        out += legacy::Format(spec.format, ClampInt(value.whole));
+      break;
+    default:
+      out += legacy::Format(spec.format, value.text.c_str());
+      break;
+  }
+}
+
+void SetRealValue(FieldValue& value, double v) {
+  value.real = std::isfinite(v) ? v : 0.0;
+  value.whole = WholePart(value.real);
+}
+
+void SetWholeValue(FieldValue& value, std::int64_t v) {
+  value.whole = v;
+  value.real = static_cast<double>(v);
+}
+
+}  // namespace
+
+bool IsMalformedNumber(std::string_view text, Conv conv) {
+  if (conv != Conv::Real && conv != Conv::Int && conv != Conv::Long) return false;
+  std::size_t i = 0;
+  while (i < text.size() && IsSpace(text[i])) ++i;
+  if (i == text.size()) return false;  // blank or empty: written as nothing
+  if (text[i] == '+' || text[i] == '-') ++i;
+  std::size_t digits = 0;
+  while (i < text.size() && IsDigit(text[i])) ++i, ++digits;
+  if (conv == Conv::Real) {
+    if (i < text.size() && text[i] == '.') {
+      ++i;
+      while (i < text.size() && IsDigit(text[i])) ++i, ++digits;
+    }
+    if (digits > 0 && i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+      ++i;
+      if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
+      std::size_t exp_digits = 0;
+      while (i < text.size() && IsDigit(text[i])) ++i, ++exp_digits;
+      if (exp_digits == 0) return true;
+    }
+    if (digits > 0 && i == text.size() && !std::isfinite(Atof(text))) return true;
+  }
+  return digits == 0 || i != text.size();
+}
+
+std::int64_t WholePart(double value) {
+  if (std::isnan(value)) return 0;
+  if (value >= 9223372036854775807.0) return INT64_MAX;
+  if (value <= -9223372036854775808.0) return INT64_MIN;
+  return static_cast<std::int64_t>(value);
+}
+
+JobRecord::JobRecord(const RecordLayout& layout) : layout_(&layout), fields_(layout.fields.size()) {
+  if (!fields_.empty()) fields_[0].text = std::string(layout.code);
+}
+
+void JobRecord::Parse(const RecordLayout& layout, std::string_view line, std::size_t line_number,
+                      Diagnostics* diagnostics) {
+  std::size_t nul = line.find('\0');
+  if (nul != std::string_view::npos) line = line.substr(0, nul);
+  layout_ = &layout;
+  fields_.resize(layout.fields.size());
+  for (std::size_t i = 0; i < layout.fields.size(); ++i)
+    ParseField(layout, layout.fields[i], line, 0, fields_[i], line_number, diagnostics);
+  groups_count_ = 0;
+  for (const GroupSpec& group : layout.groups) {
+    if (group.start >= line.size()) break;
+    if (groups_.size() <= groups_count_) groups_.emplace_back();
+    std::vector<FieldValue>& values = groups_[groups_count_++];
+    values.resize(group.fields.size());
+    for (std::size_t i = 0; i < group.fields.size(); ++i)
+      ParseField(layout, group.fields[i], line, group.start, values[i], line_number, diagnostics);
+  }
+}
+
+int JobRecord::Int(std::size_t field) const { return ClampInt(fields_[field].whole); }
+
+void JobRecord::SetText(std::size_t field, std::string text) { fields_[field].text = std::move(text); }
+void JobRecord::SetReal(std::size_t field, double value) { SetRealValue(fields_[field], value); }
+void JobRecord::SetWhole(std::size_t field, std::int64_t value) { SetWholeValue(fields_[field], value); }
+
+long JobRecord::AddGroup() {
+  if (layout_ == nullptr || groups_count_ >= layout_->groups.size()) return -1;
+  if (groups_.size() <= groups_count_) groups_.emplace_back();
+  std::vector<FieldValue>& values = groups_[groups_count_];
+  values.assign(layout_->groups[groups_count_].fields.size(), FieldValue{});
+  return static_cast<long>(groups_count_++);
+}
+
+void JobRecord::SetGroupText(std::size_t group, std::size_t field, std::string text) {
+  groups_[group][field].text = std::move(text);
+}
+void JobRecord::SetGroupReal(std::size_t group, std::size_t field, double value) {
+  SetRealValue(groups_[group][field], value);
+}
+void JobRecord::SetGroupWhole(std::size_t group, std::size_t field, std::int64_t value) {
+  SetWholeValue(groups_[group][field], value);
+}
+
+std::string JobRecord::Format() const {
+  std::string out;
+  if (layout_ == nullptr) return out;
+  out.reserve(112);
+  for (std::size_t i = 0; i < layout_->fields.size(); ++i) AppendField(out, layout_->fields[i], fields_[i]);
+  for (std::size_t g = 0; g < groups_count_; ++g) {
+    const GroupSpec& group = layout_->groups[g];
+    for (std::size_t i = 0; i < group.fields.size(); ++i) AppendField(out, group.fields[i], groups_[g][i]);
+  }
+  return out;
+}
+
+std::string JoinedFormat(const RecordLayout& layout, std::size_t groups) {
+  std::string out;
+  for (const FieldSpec& f : layout.fields) out += f.format;
+  for (std::size_t g = 0; g < groups && g < layout.groups.size(); ++g)
+    for (const FieldSpec& f : layout.groups[g].fields) out += f.format;
+  return out;
+}
+
+}  // namespace sw::legacy::jobfile

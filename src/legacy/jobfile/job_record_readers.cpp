@@ -1,0 +1,759 @@
+// Job records into cruise tables (see job_record_readers.h).
+#include "legacy/jobfile/job_record_readers.h"
+
+#include <cmath>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+#include "cruisedb/columns.h"
+#include "legacy/jobfile/job_layouts.h"
+#include "legacy/jobfile/record_rules.h"
+#include "legacy/jobfile/text_key.h"
+#include "legacy/line.h"
+
+namespace sw::legacy::jobfile {
+namespace {
+
+namespace col = sw::cruisedb::col;
+using namespace layouts;
+using storage::BoundDouble;
+using storage::BoundFloat;
+using storage::BoundInt;
+using storage::BoundLong;
+using storage::BoundString;
+using storage::View;
+
+// atof that never yields infinity or NaN.
+double FiniteAtof(std::string_view text) {
+  double v = Atof(text);
+  return std::isfinite(v) ? v : 0.0;
+}
+
+std::int64_t SaturatingAdd(std::int64_t a, std::int64_t b) {
+  std::int64_t sum = 0;
+  if (__builtin_add_overflow(a, b, &sum)) return b > 0 ? INT64_MAX : INT64_MIN;
+  return sum;
+}
+
+float ToFloat(double v) { return static_cast<float>(v); }
+
+// A field index by version (Version 6 first).
+std::size_t Pick(bool v6, std::size_t v6_field, std::size_t v7_field) { return v6 ? v6_field : v7_field; }
+
+bool IsCountMark(std::string_view mark) { return mark == "C" || mark == "c"; }
+
+std::string TrimBoth(std::string_view text) {
+  std::size_t first = text.find_first_not_of(' ');
+  if (first == std::string_view::npos) return "";
+  std::size_t last = text.find_last_not_of(' ');
+  return std::string(text.substr(first, last - first + 1));
+}
+
+// Where the fields the count, plot and sub-population readers share stand
+// on an A line of each version.
+struct AFields {
+  std::size_t mark, sp, tree_cnt, sg, kpi, slope, uomp, prod_p, cl;
+};
+constexpr AFields kAFields6{t6Kind, t6Sp, t6TreeCnt, t6SG, t6KPI, t6SlopePct, t6UOMP, t6ProdP, t6CL};
+constexpr AFields kAFields7{t7aCM, t7aSp, t7aTreeCnt, t7aSG, t7aKPI, t7aSlopePct, t7aUOMP, t7aProdP, t7aCL};
+
+// A record whose fields past the key are all empty or blank.
+bool CarriesOnlyKey(const JobRecord& record) {
+  for (std::size_t i = kKeyFieldCount; i < record.layout()->fields.size(); ++i)
+    if (!IsBlankField(record.Text(i))) return false;
+  return record.GroupCount() == 0;
+}
+
+struct TreeEntry {
+  std::size_t row;
+  bool split_pending;  // the last A line was a KPI split part (99999, count 0)
+};
+
+}  // namespace
+
+struct JobRecordReaders::State {
+  JobTables t;
+  JobFileContext ctx;
+  bool v6;
+  Diagnostics diagnostics;
+  JobRecord record;   // the current line
+  JobRecord scratch;  // a second reading of the same line
+  bool count_flag = false;
+
+  struct {
+    BoundString SaleNo, CruiseNo, SaleName, Region, Forest, District, MeasSys, CalYear, Purpose, CruiseType;
+  } cruise;
+  struct {
+    BoundString CutUnit, Description, LogMeth, PayUnit;
+    BoundDouble Area;
+    BoundInt Error;
+  } unit;
+  struct {
+    BoundDouble BAF, FPSize;
+    BoundInt Month, Year, Error;
+    BoundString CruzMeth, Stratum, Description, Units;
+  } stratum;
+  struct {
+    BoundString CutUnit, Stratum, SG, Sp;
+    BoundLong Count, SumKPI;
+    BoundInt Error;
+  } count;
+  struct {
+    BoundString Stratum, CutUnit, Plot;
+    BoundFloat SlopePct;
+    BoundInt NullPlot, Error;
+  } plot;
+  struct {
+    BoundString Stratum, CutUnit, Plot, Tree, SG, Sp, ProdP, ProdS, CL, CM, UOMP, ThreePcode, Initials, YC, ContrSpec,
+        LD, TreeGrade, Clear, CR, MrchHtT, DefectCode, Remarks;
+    BoundFloat SlopePct, TreeCnt, CDefP, HDefP, SDefP, CDefS, HDefS, SDefS, RecDefP, HgtFLL, DBH, DRCOB, TotHt,
+        MrchHtP, MrchHtS, UStemDOB, HgtUStem, DBHBTR, DBHDBT, TopDIBP, TopDIBS, DiamDefPt, VoidPct;
+    BoundLong KPI;
+    BoundInt PoleLen, MrchHtLL, RefHtPct, FC, Ht2Def, Error, LogRecs;
+    BoundDouble AvgZForm;
+  } tree;
+  struct {
+    BoundString Stratum, SG, Sp, UOMP, ProdP, ProdS, CL;
+  } subpop;
+  struct {
+    BoundString Stratum, CutUnit, Plot, Tree, LogNum, Grade, Sort;
+    BoundInt FBSFlag, Length, Error;
+    BoundFloat PctSeenDef, PctRecChip, SEDi, LEDi;
+    BoundDouble GBDFT, GCUFT, NBDFT, NCUFT;
+  } log;
+  struct {
+    BoundString StrataUnit, UnitStrata;
+    BoundDouble UnitAcres;
+  } su;
+  BoundString tree_id;
+
+  std::unordered_set<std::string> units;
+  std::unordered_map<std::string, std::string> stratum_methods;  // first row's CruzMeth
+  std::unordered_map<std::string, std::size_t> counts;
+  std::unordered_set<std::string> plots;
+  std::unordered_map<std::string, TreeEntry> trees;
+  std::unordered_set<std::string> subpops;
+
+  State(const JobTables& tables, JobFileContext context)
+      : t(tables), ctx(std::move(context)), v6(ctx.version == 6) {
+    Bind();
+    Index();
+  }
+
+  void Bind();
+  void Index();
+  const AFields& A() const { return v6 ? kAFields6 : kAFields7; }
+  std::size_t AddRow(View& view) {
+    long r = view.Add();
+    return r < 0 ? SIZE_MAX : static_cast<std::size_t>(r);
+  }
+  void SetTreeKey(std::size_t row, const JobRecord& r) {
+    tree.Stratum.Set(row, r.Text(kStratum));
+    tree.CutUnit.Set(row, r.Text(kCutUnit));
+    tree.Plot.Set(row, r.Text(kPlot));
+    tree.Tree.Set(row, r.Text(kTree));
+  }
+  void SetTree7A(std::size_t row, const JobRecord& r, bool with_count, bool add_split);
+  void SetTree7B(std::size_t row, const JobRecord& r);
+  void AddTree6(const JobRecord& r);
+};
+
+void JobRecordReaders::State::Bind() {
+  View& c = t.cruise;
+  cruise = {c.Bind(col::SaleNo),  c.Bind(col::CruiseNo), c.Bind(col::SaleName), c.Bind(col::Region),
+            c.Bind(col::Forest),  c.Bind(col::District), c.Bind(col::MeasSys),  c.Bind(col::CalYear),
+            c.Bind(col::Purpose), c.Bind(col::CruiseType)};
+  View& u = t.units;
+  unit = {u.Bind(col::CutUnit), u.Bind(col::Description), u.Bind(col::LogMeth),
+          u.Bind(col::PayUnit), u.Bind(col::Area),        u.Bind(col::Error)};
+  View& s = t.strata;
+  stratum = {s.Bind(col::BAF),      s.Bind(col::FPSize),  s.Bind(col::Month),       s.Bind(col::Year),
+             s.Bind(col::Error),    s.Bind(col::CruzMeth), s.Bind(col::Stratum),    s.Bind(col::Description),
+             s.Bind(col::Units)};
+  View& n = t.counts;
+  count = {n.Bind(col::CutUnit), n.Bind(col::Stratum), n.Bind(col::SG),   n.Bind(col::Sp),
+           n.Bind(col::Count),   n.Bind(col::SumKPI),  n.Bind(col::Error)};
+  View& p = t.plots;
+  plot = {p.Bind(col::Stratum),  p.Bind(col::CutUnit),  p.Bind(col::Plot),
+          p.Bind(col::SlopePct), p.Bind(col::NullPlot), p.Bind(col::Error)};
+  View& r = t.trees;
+  tree.Stratum = r.Bind(col::Stratum);
+  tree.CutUnit = r.Bind(col::CutUnit);
+  tree.Plot = r.Bind(col::Plot);
+  tree.Tree = r.Bind(col::Tree);
+  tree.SG = r.Bind(col::SG);
+  tree.Sp = r.Bind(col::Sp);
+  tree.ProdP = r.Bind(col::ProdP);
+  tree.ProdS = r.Bind(col::ProdS);
+  tree.CL = r.Bind(col::CL);
+  tree.CM = r.Bind(col::CM);
+  tree.UOMP = r.Bind(col::UOMP);
+  tree.ThreePcode = r.Bind(col::ThreePcode);
+  tree.Initials = r.Bind(col::Initials);
+  tree.YC = r.Bind(col::YC);
+  tree.ContrSpec = r.Bind(col::ContrSpec);
+  tree.LD = r.Bind(col::LD);
+  tree.TreeGrade = r.Bind(col::TreeGrade);
+  tree.Clear = r.Bind(col::Clear);
+  tree.CR = r.Bind(col::CR);
+  tree.MrchHtT = r.Bind(col::MrchHtT);
+  tree.DefectCode = r.Bind(col::DefectCode);
+  tree.Remarks = r.Bind(col::Remarks);
+  tree.SlopePct = r.Bind(col::SlopePct);
+  tree.TreeCnt = r.Bind(col::TreeCnt);
+  tree.CDefP = r.Bind(col::CDefP);
+  tree.HDefP = r.Bind(col::HDefP);
+  tree.SDefP = r.Bind(col::SDefP);
+  tree.CDefS = r.Bind(col::CDefS);
+  tree.HDefS = r.Bind(col::HDefS);
+  tree.SDefS = r.Bind(col::SDefS);
+  tree.RecDefP = r.Bind(col::RecDefP);
+  tree.HgtFLL = r.Bind(col::HgtFLL);
+  tree.DBH = r.Bind(col::DBH);
+  tree.DRCOB = r.Bind(col::DRCOB);
+  tree.TotHt = r.Bind(col::TotHt);
+  tree.MrchHtP = r.Bind(col::MrchHtP);
+  tree.MrchHtS = r.Bind(col::MrchHtS);
+  tree.UStemDOB = r.Bind(col::UStemDOB);
+  tree.HgtUStem = r.Bind(col::HgtUStem);
+  tree.DBHBTR = r.Bind(col::DBHBTR);
+  tree.DBHDBT = r.Bind(col::DBHDBT);
+  tree.TopDIBP = r.Bind(col::TopDIBP);
+  tree.TopDIBS = r.Bind(col::TopDIBS);
+  tree.DiamDefPt = r.Bind(col::DiamDefPt);
+  tree.VoidPct = r.Bind(col::VoidPct);
+  tree.KPI = r.Bind(col::KPI);
+  tree.PoleLen = r.Bind(col::PoleLen);
+  tree.MrchHtLL = r.Bind(col::MrchHtLL);
+  tree.RefHtPct = r.Bind(col::RefHtPct);
+  tree.FC = r.Bind(col::FC);
+  tree.Ht2Def = r.Bind(col::Ht2Def);
+  tree.Error = r.Bind(col::Error);
+  tree.LogRecs = r.Bind(col::LogRecs);
+  tree.AvgZForm = r.Bind(col::AvgZForm);
+  View& sp = t.subpopulations;
+  subpop = {sp.Bind(col::Stratum), sp.Bind(col::SG),    sp.Bind(col::Sp), sp.Bind(col::UOMP),
+            sp.Bind(col::ProdP),   sp.Bind(col::ProdS), sp.Bind(col::CL)};
+  View& l = t.logs;
+  log = {l.Bind(col::Stratum),    l.Bind(col::CutUnit),    l.Bind(col::Plot),  l.Bind(col::Tree),
+         l.Bind(col::LogNum),     l.Bind(col::Grade),      l.Bind(col::Sort),  l.Bind(col::FBSFlag),
+         l.Bind(col::Length),     l.Bind(col::Error),      l.Bind(col::PctSeenDef),
+         l.Bind(col::PctRecChip), l.Bind(col::SEDi),       l.Bind(col::LEDi),  l.Bind(col::GBDFT),
+         l.Bind(col::GCUFT),      l.Bind(col::NBDFT),      l.Bind(col::NCUFT)};
+  su = {t.strata_units.Bind(col::StrataUnit), t.strata_units.Bind(col::UnitStrata),
+        t.strata_units.Bind(col::UnitAcres)};
+  tree_id = t.tree_index.Bind(col::TreeID);
+}
+
+// Rows already in the views (normally none) take part like rows of this file.
+void JobRecordReaders::State::Index() {
+  for (std::size_t r = 0; r < t.units.Size(); ++r) units.insert(FoldedKey({unit.CutUnit.Get(r)}));
+  for (std::size_t r = 0; r < t.strata.Size(); ++r)
+    stratum_methods.emplace(FoldedKey({stratum.Stratum.Get(r)}), stratum.CruzMeth.Get(r));
+  for (std::size_t r = 0; r < t.counts.Size(); ++r)
+    counts.emplace(FoldedKey({count.Sp.Get(r), count.SG.Get(r), count.Stratum.Get(r), count.CutUnit.Get(r)}), r);
+  for (std::size_t r = 0; r < t.plots.Size(); ++r)
+    plots.insert(FoldedKey({plot.Stratum.Get(r), plot.CutUnit.Get(r), plot.Plot.Get(r)}));
+  for (std::size_t r = 0; r < t.trees.Size(); ++r)
+    trees.emplace(FoldedKey({tree.Stratum.Get(r), tree.CutUnit.Get(r), tree.Plot.Get(r), tree.Tree.Get(r)}),
+                  TreeEntry{r, false});
+  for (std::size_t r = 0; r < t.subpopulations.Size(); ++r)
+    subpops.insert(FoldedKey({subpop.Stratum.Get(r), subpop.SG.Get(r), subpop.Sp.Get(r), subpop.UOMP.Get(r),
+                              subpop.ProdP.Get(r), subpop.ProdS.Get(r), subpop.CL.Get(r)}));
+}
+
+JobRecordReaders::JobRecordReaders(const JobTables& tables, JobFileContext context)
+    : state_(std::make_unique<State>(tables, std::move(context))) {}
+
+JobRecordReaders::~JobRecordReaders() = default;
+
+const Diagnostics& JobRecordReaders::diagnostics() const { return state_->diagnostics; }
+
+void JobRecordReaders::ReadRecord(std::string_view line, std::size_t line_number) {
+  State& s = *state_;
+  RecordType type = IdentifyRecord(line, s.ctx.version);
+  const RecordLayout* layout = ReadingLayout(type, s.ctx.version);
+  if (layout == nullptr) return;
+  if (type == RecordType::StratumUnit && s.v6) {
+    // A Version 6 stratum-unit record also names a cutting unit.
+    s.record.Parse(kUnit6, line, line_number, &s.diagnostics);
+    ReadUnitRecord(s.record);
+    s.record.Parse(kStratumUnit4A, line);
+    ReadStratumUnitRecord(s.record);
+    return;
+  }
+  s.record.Parse(*layout, line, line_number, &s.diagnostics);
+  switch (type) {
+    case RecordType::Cruise: ReadCruiseRecord(s.record); break;
+    case RecordType::CuttingUnit: ReadUnitRecord(s.record); break;
+    case RecordType::Stratum: ReadStratumRecord(s.record); break;
+    case RecordType::StratumUnit:
+      ReadStratumUnitRecord(s.record);
+      AddRegion7Unit(line);
+      break;
+    case RecordType::PartA: {
+      s.count_flag = ReadCountRecord(s.record);
+      bool null_plot = ReadPlotRecord(s.record);
+      if (!null_plot) ReadTreeRecord(s.record, s.count_flag);
+      AddSubPopulation(s.record);
+      break;
+    }
+    case RecordType::PartB:
+      if (s.v6)
+        ReadLogRecord(s.record);
+      else
+        ReadTreeRecord(s.record, s.count_flag);
+      break;
+    case RecordType::PartC:
+    case RecordType::PartD: ReadLogRecord(s.record); break;
+    case RecordType::PartE:
+      s.count_flag = false;
+      ReadTreeRecord(s.record, false);
+      break;
+    case RecordType::Ignored: break;
+  }
+}
+
+void JobRecordReaders::Finish() {
+  BuildStratumUnits();
+  CountTreeLogs();
+}
+
+void JobRecordReaders::ReadCruiseRecord(const JobRecord& r) {
+  State& s = *state_;
+  std::size_t row = s.AddRow(s.t.cruise);
+  if (row == SIZE_MAX) return;
+  auto& c = s.cruise;
+  c.Region.Set(row, s.ctx.region);
+  if (s.v6) {
+    c.SaleNo.Set(row, r.Text(c6SaleNo));
+    c.CruiseNo.Set(row, r.Text(c6SaleNo));
+    c.Forest.Set(row, r.Text(c6Forest));
+    c.District.Set(row, r.Text(c6District));
+    c.CalYear.Set(row, ExpandYear(r.Text(c6Year)));
+    c.SaleName.Set(row, r.Text(c6SaleName));
+    c.MeasSys.Set(row, "E");
+    c.CruiseType.Set(row, "");
+    return;
+  }
+  c.CruiseNo.Set(row, r.Text(c1CruiseNo));
+  c.SaleNo.Set(row, r.Text(c1SaleNo));
+  c.Forest.Set(row, r.Text(c1Forest));
+  c.District.Set(row, r.Text(c1District));
+  c.CalYear.Set(row, r.Text(c1CalYear));
+  c.MeasSys.Set(row, r.Text(c1MeasSys));
+  c.SaleName.Set(row, r.Text(c1SaleName));
+  c.Purpose.Set(row, r.Text(c1Purpose));
+  c.CruiseType.Set(row, s.ctx.cruise_type);
+}
+
+void JobRecordReaders::ReadUnitRecord(const JobRecord& r) {
+  State& s = *state_;
+  bool v6 = r.layout() == &kUnit6;
+  const std::string& cut_unit = r.Text(Pick(v6, u6CutUnit, u2CutUnit));
+  if (!s.units.insert(FoldedKey({cut_unit})).second) return;  // the first record of a unit wins
+  std::size_t row = s.AddRow(s.t.units);
+  if (row == SIZE_MAX) return;
+  auto& u = s.unit;
+  u.CutUnit.Set(row, cut_unit);
+  u.Error.Set(row, 0);
+  if (v6) {
+    u.Area.Set(row, r.Real(u6Area));
+    u.Description.Set(row, r.Text(u6Description));
+    u.LogMeth.Set(row, r.Text(u6LogMeth));
+    return;
+  }
+  u.Area.Set(row, r.Real(u2Area));
+  u.Description.Set(row, r.Text(u2Description));
+  u.LogMeth.Set(row, r.Text(u2LogMeth));
+  u.PayUnit.Set(row, r.Text(u2PayUnit));
+}
+
+void JobRecordReaders::ReadStratumRecord(const JobRecord& r) {
+  State& s = *state_;
+  std::size_t row = s.AddRow(s.t.strata);
+  if (row == SIZE_MAX) return;
+  bool v6 = s.v6;
+  std::string method = r.Text(Pick(v6, s6CruzMeth, s3CruzMeth));
+  if (method == "PCMPLT") method = "PCMTRE";
+  const std::string& stratum = r.Text(Pick(v6, s6Stratum, s3Stratum));
+  auto& t = s.stratum;
+  t.BAF.Set(row, r.Real(Pick(v6, s6BAF, s3BAF)));
+  t.FPSize.Set(row, r.Real(Pick(v6, s6FPSize, s3FPSize)));
+  t.Month.Set(row, r.Int(Pick(v6, s6Month, s3Month)));
+  t.Year.Set(row, v6 ? Atoi(ExpandYear(r.Text(s6Year))) : r.Int(s3Year));
+  t.CruzMeth.Set(row, method);
+  t.Stratum.Set(row, stratum);
+  t.Description.Set(row, r.Text(Pick(v6, s6Description, s3Description)));
+  t.Error.Set(row, 0);
+  s.stratum_methods.emplace(FoldedKey({stratum}), method);
+}
+
+void JobRecordReaders::ReadStratumUnitRecord(const JobRecord& r) {
+  State& s = *state_;
+  std::size_t row = s.AddRow(s.t.strata_units);
+  if (row == SIZE_MAX) return;
+  s.su.StrataUnit.Set(row, r.Text(su4Stratum));
+  s.su.UnitStrata.Set(row, r.Text(su4CutUnit));
+  s.su.UnitAcres.Set(row, r.Real(su4UnitAcres));
+}
+
+void JobRecordReaders::AddRegion7Unit(std::string_view line) {
+  State& s = *state_;
+  if (s.v6 || (s.ctx.region != "07" && s.ctx.region != "7")) return;
+  s.scratch.Parse(kUnit2A, line);
+  ReadUnitRecord(s.scratch);  // adds nothing when the unit exists
+}
+
+bool JobRecordReaders::ReadCountRecord(const JobRecord& r) {
+  State& s = *state_;
+  const AFields& f = s.A();
+  const std::string& stratum = r.Text(kStratum);
+  const std::string& cut_unit = r.Text(kCutUnit);
+  auto method_it = s.stratum_methods.find(FoldedKey({stratum}));
+  std::string_view method = method_it == s.stratum_methods.end() ? std::string_view() : method_it->second;
+  const std::string& sg = r.Text(f.sg);
+  const std::string& sp = r.Text(f.sp);
+
+  bool flag = false;
+  double tally = 0;
+  std::int64_t kpi = 0;
+  if (IsCountMark(r.Text(f.mark))) {
+    tally = FiniteAtof(r.Text(f.tree_cnt));
+    kpi = WholePart(FiniteAtof(r.Text(f.kpi)));
+    flag = method == "3P" || method == "S3P" || method == "STR";
+    if (method == "S3P" && kpi >= 1) flag = false;
+  }
+
+  auto [it, added] = s.counts.emplace(FoldedKey({sp, sg, stratum, cut_unit}), 0);
+  if (added) {
+    std::size_t row = s.AddRow(s.t.counts);
+    if (row == SIZE_MAX) {
+      s.counts.erase(it);
+      return flag;
+    }
+    it->second = row;
+    auto& c = s.count;
+    c.CutUnit.Set(row, cut_unit);
+    c.Stratum.Set(row, stratum);
+    c.SG.Set(row, sg);
+    c.Sp.Set(row, sp);
+    c.Error.Set(row, 0);
+    if (flag) {
+      c.Count.Set(row, WholePart(tally));
+      c.SumKPI.Set(row, kpi);
+    }
+  } else if (flag) {
+    std::size_t row = it->second;
+    auto& c = s.count;
+    c.Count.Set(row, WholePart(static_cast<double>(c.Count.Get(row)) + tally));
+    c.SumKPI.Set(row, SaturatingAdd(c.SumKPI.Get(row), kpi));
+  }
+  return flag;
+}
+
+bool JobRecordReaders::ReadPlotRecord(const JobRecord& r) {
+  State& s = *state_;
+  const AFields& f = s.A();
+  const std::string& plot_no = r.Text(kPlot);
+  const std::string& tree_no = r.Text(kTree);
+  double tally = FiniteAtof(r.Text(f.tree_cnt));
+  double kpi = FiniteAtof(r.Text(f.kpi));
+  bool null_plot = plot_no != " " && TrimBoth(r.Text(f.sp)).empty() &&
+                   (tree_no == " " || (!tree_no.empty() && (tree_no.back() == '0' || tree_no.back() == '1'))) &&
+                   tally == 0 && kpi == 0;
+  // A null plot record for a plot that already has a row adds nothing, and
+  // it is no tree either.
+  if (!s.plots.insert(FoldedKey({r.Text(kStratum), r.Text(kCutUnit), plot_no})).second) return null_plot;
+  std::size_t row = s.AddRow(s.t.plots);
+  if (row == SIZE_MAX) return null_plot;
+  auto& p = s.plot;
+  p.Stratum.Set(row, r.Text(kStratum));
+  p.CutUnit.Set(row, r.Text(kCutUnit));
+  p.Plot.Set(row, plot_no);
+  p.NullPlot.Set(row, null_plot ? 1 : 0);
+  p.SlopePct.Set(row, ToFloat(FiniteAtof(r.Text(f.slope))));
+  p.Error.Set(row, 0);
+  return null_plot;
+}
+
+void JobRecordReaders::State::SetTree7A(std::size_t row, const JobRecord& r, bool with_count, bool add_split) {
+  const std::string& region = ctx.region;
+  tree.SG.Set(row, r.Text(t7aSG));
+  tree.Sp.Set(row, r.Text(t7aSp));
+  tree.SlopePct.Set(row, ToFloat(r.Real(t7aSlopePct)));
+  tree.ProdP.Set(row, r.Text(t7aProdP));
+  tree.ProdS.Set(row, TreeProdS(r.Text(t7aProdP), r.Text(t7aProdS), r.Text(t7aCL), region));
+  tree.CL.Set(row, r.Text(t7aCL));
+  tree.CM.Set(row, r.Text(t7aCM));
+  if (with_count) {
+    if (add_split) {
+      // A KPI above 99999 is written as several 7A lines: 99999 with count 0
+      // on each but the last. Their sum is the tree's KPI.
+      tree.TreeCnt.Set(row, ToFloat(static_cast<double>(tree.TreeCnt.Get(row)) + r.Real(t7aTreeCnt)));
+      tree.KPI.Set(row, SaturatingAdd(tree.KPI.Get(row), r.Whole(t7aKPI)));
+    } else {
+      tree.TreeCnt.Set(row, ToFloat(r.Real(t7aTreeCnt)));
+      tree.KPI.Set(row, r.Whole(t7aKPI));
+    }
+  }
+  tree.UOMP.Set(row, NormaliseUomp(r.Text(t7aUOMP)));
+  tree.ThreePcode.Set(row, r.Text(t7a3Pcode));
+  tree.CDefP.Set(row, ToFloat(r.Real(t7aCDefP)));
+  tree.HDefP.Set(row, ToFloat(r.Real(t7aHDefP)));
+  tree.SDefP.Set(row, ToFloat(r.Real(t7aSDefP)));
+  tree.CDefS.Set(row, ToFloat(r.Real(t7aCDefS)));
+  tree.HDefS.Set(row, ToFloat(r.Real(t7aHDefS)));
+  tree.SDefS.Set(row, ToFloat(r.Real(t7aSDefS)));
+  tree.RecDefP.Set(row, ToFloat(r.Real(t7aRecDefP)));
+  tree.Initials.Set(row, r.Text(t7aInitials));
+  tree.YC.Set(row, r.Text(t7aYC));
+  tree.ContrSpec.Set(row, r.Text(t7aContrSpec));
+  tree.LD.Set(row, r.Text(t7aLD));
+  tree.TreeGrade.Set(row, r.Text(t7aTreeGrade));
+  tree.HgtFLL.Set(row, ToFloat(r.Real(t7aHgtFLL)));
+  tree.PoleLen.Set(row, r.Int(t7aPoleLen));
+  tree.Clear.Set(row, NormaliseClear(r.Text(t7aClear), region));
+  tree.CR.Set(row, r.Text(t7aCR));
+}
+
+void JobRecordReaders::State::SetTree7B(std::size_t row, const JobRecord& r) {
+  tree.DBH.Set(row, ToFloat(r.Real(t7bDBH)));
+  tree.DRCOB.Set(row, ToFloat(r.Real(t7bDRCOB)));
+  tree.TotHt.Set(row, ToFloat(r.Real(t7bTotHt)));
+  tree.MrchHtT.Set(row, r.Text(t7bMrchHtT));
+  tree.MrchHtLL.Set(row, r.Int(t7bMrchHtLL));
+  tree.MrchHtP.Set(row, ToFloat(r.Real(t7bMrchHtP)));
+  tree.MrchHtS.Set(row, ToFloat(r.Real(t7bMrchHtS)));
+  tree.RefHtPct.Set(row, r.Int(t7bRefHtPct));
+  tree.FC.Set(row, r.Int(t7bFC));
+  tree.AvgZForm.Set(row, r.Real(t7bAvgZForm));
+  tree.UStemDOB.Set(row, ToFloat(r.Real(t7bUStemDOB)));
+  tree.HgtUStem.Set(row, ToFloat(r.Real(t7bHgtUStem)));
+  tree.DBHBTR.Set(row, ToFloat(r.Real(t7bDBHBTR)));
+  tree.DBHDBT.Set(row, ToFloat(r.Real(t7bDBHDBT)));
+  tree.TopDIBP.Set(row, ToFloat(r.Real(t7bTopDIBP)));
+  tree.TopDIBS.Set(row, ToFloat(r.Real(t7bTopDIBS)));
+  tree.DefectCode.Set(row, r.Text(t7bDefectCode));
+  tree.Ht2Def.Set(row, r.Int(t7bHt2Def));
+  tree.DiamDefPt.Set(row, ToFloat(r.Real(t7bDiamDefPt)));
+  tree.VoidPct.Set(row, ToFloat(r.Real(t7bVoidPct)));
+}
+
+void JobRecordReaders::State::AddTree6(const JobRecord& r) {
+  std::size_t row = AddRow(t.trees);
+  if (row == SIZE_MAX) return;
+  SetTreeKey(row, r);
+  const std::string& region = ctx.region;
+  tree.SG.Set(row, r.Text(t6SG));
+  tree.Sp.Set(row, r.Text(t6Sp));
+  tree.SlopePct.Set(row, ToFloat(r.Real(t6SlopePct)));
+  tree.ProdP.Set(row, r.Text(t6ProdP));
+  tree.ProdS.Set(row, region == "06" ? "08" : "02");
+  tree.TreeCnt.Set(row, ToFloat(r.Real(t6TreeCnt)));
+  tree.KPI.Set(row, r.Whole(t6KPI));
+  tree.UOMP.Set(row, NormaliseUomp(r.Text(t6UOMP)));
+  tree.ThreePcode.Set(row, r.Text(t63Pcode));
+  tree.Initials.Set(row, r.Text(t6Initials));
+  tree.YC.Set(row, r.Text(t6YC));
+  tree.ContrSpec.Set(row, r.Text(t6ContrSpec));
+  tree.LD.Set(row, r.Text(t6LD));
+  tree.TreeGrade.Set(row, r.Text(t6TreeGrade));
+  tree.HgtFLL.Set(row, ToFloat(r.Real(t6HgtFLL)));
+  tree.PoleLen.Set(row, r.Int(t6PoleLen));
+  tree.Clear.Set(row, NormaliseClear(r.Text(t6Clear), region));
+  tree.CR.Set(row, r.Text(t6CR));
+  tree.DBH.Set(row, ToFloat(r.Real(t6DBH)));
+  tree.MrchHtT.Set(row, r.Text(t6MrchHtT));
+  tree.FC.Set(row, r.Int(t6FC));
+  tree.UStemDOB.Set(row, ToFloat(r.Real(t6UStemDOB)));
+  tree.DBHBTR.Set(row, ToFloat(r.Real(t6DBHBTR)));
+  tree.TopDIBP.Set(row, ToFloat(r.Real(t6TopDIBP)));
+  tree.CL.Set(row, Version6CL(r.Text(t6CL)));
+  tree.CM.Set(row, Version6CM(r.Text(t6Kind)));
+  Version6Heights h = DecodeVersion6Heights(r, region);
+  tree.TotHt.Set(row, ToFloat(FiniteAtof(h.TotHt)));
+  tree.MrchHtP.Set(row, ToFloat(FiniteAtof(h.MrchHtP)));
+  tree.MrchHtS.Set(row, ToFloat(FiniteAtof(h.MrchHtS)));
+  tree.HgtUStem.Set(row, ToFloat(FiniteAtof(h.HgtUStem)));
+  tree.CDefP.Set(row, ToFloat(FiniteAtof(h.CDefP)));
+  tree.HDefP.Set(row, ToFloat(FiniteAtof(h.HDefP)));
+  tree.SDefP.Set(row, ToFloat(FiniteAtof(h.SDefP)));
+  tree.SDefS.Set(row, ToFloat(FiniteAtof(h.SDefS)));
+  tree.Error.Set(row, 0);
+  // The index view stays row for row beside TreeTable, though Version 6
+  // trees are never looked up.
+  std::size_t id_row = AddRow(t.tree_index);
+  if (id_row != SIZE_MAX)
+    tree_id.Set(id_row, r.Text(kStratum) + r.Text(kCutUnit) + r.Text(kPlot) + r.Text(kTree));
+}
+
+void JobRecordReaders::ReadTreeRecord(const JobRecord& r, bool count_flag) {
+  State& s = *state_;
+  if (s.v6) {
+    // A tallied count record is no tree; every other line is a tree of its own.
+    if (count_flag && IsCountMark(r.Text(t6Kind))) return;
+    s.AddTree6(r);
+    return;
+  }
+  const RecordLayout* layout = r.layout();
+  bool is_a = layout == &kTree7A;
+  bool is_b = layout == &kTree7B;
+  if (is_a && count_flag && IsCountMark(r.Text(t7aCM))) return;
+  if (is_b && count_flag) return;
+
+  std::string key = FoldedKey({r.Text(kStratum), r.Text(kCutUnit), r.Text(kPlot), r.Text(kTree)});
+  auto it = s.trees.find(key);
+  if (it == s.trees.end()) {
+    // A B or E line with nothing past the key (the line that follows a
+    // "3PPNT" null plot) makes no tree of its own.
+    if (!is_a && CarriesOnlyKey(r)) return;
+    std::size_t row = s.AddRow(s.t.trees);
+    if (row == SIZE_MAX) return;
+    s.SetTreeKey(row, r);
+    s.tree.Error.Set(row, 0);
+    it = s.trees.emplace(std::move(key), TreeEntry{row, false}).first;
+    std::size_t id_row = s.AddRow(s.t.tree_index);
+    if (id_row != SIZE_MAX)
+      s.tree_id.Set(id_row, r.Text(kStratum) + r.Text(kCutUnit) + r.Text(kPlot) + r.Text(kTree));
+    if (is_a) {
+      s.SetTree7A(row, r, true, false);
+      it->second.split_pending = r.Whole(t7aKPI) == 99999 && r.Real(t7aTreeCnt) == 0;
+      return;
+    }
+  } else if (is_a) {
+    TreeEntry& entry = it->second;
+    s.SetTree7A(entry.row, r, !count_flag, entry.split_pending);
+    if (!count_flag) entry.split_pending = r.Whole(t7aKPI) == 99999 && r.Real(t7aTreeCnt) == 0;
+    return;
+  }
+  std::size_t row = it->second.row;
+  if (is_b)
+    s.SetTree7B(row, r);
+  else
+    s.tree.Remarks.Set(row, r.Text(r7eRemarks));
+}
+
+void JobRecordReaders::AddSubPopulation(const JobRecord& r) {
+  State& s = *state_;
+  const AFields& f = s.A();
+  // Version 6 marks measured trees "N"; they count as "M".
+  std::string mark = s.v6 ? Version6CM(r.Text(f.mark)) : r.Text(f.mark);
+  if (mark != "M" && mark != "m") return;
+  const std::string& sp = r.Text(f.sp);
+  if (sp == " ") return;
+  const std::string& stratum = r.Text(kStratum);
+  const std::string& sg = r.Text(f.sg);
+  const std::string& uomp = r.Text(f.uomp);
+  const std::string& prod_p = r.Text(f.prod_p);
+  const std::string prod_s = s.v6 ? std::string() : r.Text(t7aProdS);
+  const std::string& cl = r.Text(f.cl);
+  if (!s.subpops.insert(FoldedKey({stratum, sg, sp, uomp, prod_p, prod_s, cl})).second) return;
+  std::size_t row = s.AddRow(s.t.subpopulations);
+  if (row == SIZE_MAX) return;
+  auto& p = s.subpop;
+  p.Stratum.Set(row, stratum);
+  p.SG.Set(row, sg);
+  p.Sp.Set(row, sp);
+  p.UOMP.Set(row, uomp);
+  p.ProdP.Set(row, prod_p);
+  p.ProdS.Set(row, prod_s);
+  p.CL.Set(row, cl);
+}
+
+void JobRecordReaders::ReadLogRecord(const JobRecord& r) {
+  State& s = *state_;
+  auto& l = s.log;
+  const RecordLayout* layout = r.layout();
+  auto add_row = [&](std::string_view log_num) -> std::size_t {
+    std::size_t row = s.AddRow(s.t.logs);
+    if (row == SIZE_MAX) return row;
+    l.Stratum.Set(row, r.Text(kStratum));
+    l.CutUnit.Set(row, r.Text(kCutUnit));
+    l.Plot.Set(row, r.Text(kPlot));
+    l.Tree.Set(row, r.Text(kTree));
+    l.LogNum.Set(row, std::string(log_num));
+    l.Error.Set(row, 0);
+    return row;
+  };
+
+  if (layout == &kLog7D) {
+    if (EndsLogs(r.Text(l7dLogNum))) return;
+    std::size_t row = add_row(r.Text(l7dLogNum));
+    if (row == SIZE_MAX) return;
+    bool v_type = s.ctx.cruise_type == "V";
+    l.FBSFlag.Set(row, v_type ? 0 : 1);
+    l.PctSeenDef.Set(row, ToFloat(r.Real(l7dPctSeenDef)));
+    l.PctRecChip.Set(row, ToFloat(r.Real(l7dPctRecChip)));
+    l.SEDi.Set(row, ToFloat(r.Real(l7dSEDi)));
+    l.LEDi.Set(row, ToFloat(r.Real(l7dLEDi)));
+    l.Length.Set(row, r.Int(l7dLength));
+    l.Grade.Set(row, r.Text(l7dGrade));
+    l.GBDFT.Set(row, r.Real(l7dGBDFT));
+    l.GCUFT.Set(row, r.Real(l7dGCUFT));
+    l.NBDFT.Set(row, r.Real(l7dNBDFT));
+    l.NCUFT.Set(row, r.Real(l7dNCUFT));
+    l.Sort.Set(row, v_type ? r.Text(l7dSort) : std::string(" "));
+    return;
+  }
+
+  for (std::size_t g = 0; g < r.GroupCount(); ++g) {
+    auto field = [&](std::size_t i) -> const FieldValue& { return r.GroupField(g, i); };
+    const std::string& log_num = field(0).text;  // LogNum leads every group
+    if (EndsLogs(log_num)) return;
+    std::size_t row = add_row(log_num);
+    if (row == SIZE_MAX) return;
+    if (layout == &kLog7C) {
+      l.Grade.Set(row, field(l7cGrade).text);
+      l.PctSeenDef.Set(row, ToFloat(field(l7cPctSeenDef).real));
+      l.PctRecChip.Set(row, ToFloat(field(l7cPctRecChip).real));
+    } else if (layout == &kLogGrade6) {
+      l.Grade.Set(row, field(lg6Grade).text);
+      l.PctSeenDef.Set(row, ToFloat(field(lg6PctSeenDef).real));
+    } else if (layout == &kLogVolume6) {
+      l.FBSFlag.Set(row, 1);
+      l.SEDi.Set(row, ToFloat(field(lv6SEDi).real));
+      l.LEDi.Set(row, ToFloat(field(lv6LEDi).real));
+      l.Length.Set(row, static_cast<int>(field(lv6Length).whole));
+      l.Grade.Set(row, field(lv6Grade).text);
+      l.GBDFT.Set(row, field(lv6GBDFT).real);
+      l.GCUFT.Set(row, field(lv6GCUFT).real);
+      l.NBDFT.Set(row, field(lv6NBDFT).real);
+      l.NCUFT.Set(row, field(lv6NCUFT).real);
+    }
+  }
+}
+
+void JobRecordReaders::BuildStratumUnits() {
+  State& s = *state_;
+  std::unordered_map<std::string, std::string> lists;
+  for (std::size_t r = 0; r < s.t.strata_units.Size(); ++r) {
+    std::string& list = lists[FoldedKey({s.su.StrataUnit.Get(r)})];
+    list += s.su.UnitStrata.Get(r);
+    list += ',';
+  }
+  for (std::size_t r = 0; r < s.t.strata.Size(); ++r) {
+    auto it = lists.find(FoldedKey({s.stratum.Stratum.Get(r)}));
+    std::string units = it == lists.end() ? std::string() : it->second;
+    if (!units.empty()) units.back() = ' ';
+    std::size_t last = units.find_last_not_of(' ');
+    units.resize(last == std::string::npos ? 0 : last + 1);
+    s.stratum.Units.Set(r, units);
+  }
+}
+
+void JobRecordReaders::CountTreeLogs() {
+  State& s = *state_;
+  auto& l = s.log;
+  std::unordered_map<std::string, int> logs_per_tree;
+  for (std::size_t r = 0; r < s.t.logs.Size(); ++r)
+    ++logs_per_tree[FoldedKey({l.Stratum.Get(r), l.CutUnit.Get(r), l.Plot.Get(r), l.Tree.Get(r)})];
+  auto& t = s.tree;
+  for (std::size_t r = 0; r < s.t.trees.Size(); ++r) {
+    auto it = logs_per_tree.find(FoldedKey({t.Stratum.Get(r), t.CutUnit.Get(r), t.Plot.Get(r), t.Tree.Get(r)}));
+    if (it != logs_per_tree.end() && it->second > 0) t.LogRecs.Set(r, it->second);
+  }
+}
+
+}  // namespace sw::legacy::jobfile

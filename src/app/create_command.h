@@ -1,0 +1,2 @@
+// The Create command: routes the chosen file to its conversion.
+#pragma once

@@ -1,0 +1,2 @@
+// JobKeyImporter: a key file and its job file into a new cruise file.
+#pragma once

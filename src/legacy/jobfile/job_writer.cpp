@@ -1,2 +1,635 @@
 // JobFileWriter: cruise tables to a Version 7 job file (see job_writer.h).
+//
+// Every record is filled into a JobRecord of its layout (job_layouts.h) and
+// formatted by it. A record whose formatted text is not exactly as wide as
+// its layout has a value that would shift the rest of the line; such values
+// are refused by table, row and column and the file is not written.
 #include "legacy/jobfile/job_writer.h"
+
+#include <algorithm>
+#include <climits>
+#include <optional>
+#include <ostream>
+#include <unordered_map>
+#include <unordered_set>
+
+#include "cruisedb/columns.h"
+#include "legacy/jobfile/export_files.h"
+#include "legacy/jobfile/job_layouts.h"
+#include "legacy/jobfile/job_record.h"
+#include "legacy/jobfile/text_key.h"
+#include "legacy/line.h"
+
+namespace sw::legacy::jobfile {
+namespace {
+
+namespace col = cruisedb::col;
+namespace table = cruisedb::table;
+using namespace layouts;
+using storage::BoundDouble;
+using storage::BoundFloat;
+using storage::BoundInt;
+using storage::BoundLong;
+using storage::BoundString;
+using storage::View;
+
+constexpr std::int64_t kMaxKpi = 99999;
+constexpr char kExportDeclined[] = "Rename the jobfile and    \n  keyfile and rerun the program!";
+constexpr char kRewriteDeclined[] = "Cannot continue with program\nEXIT NOW!";
+
+std::string UpperTrimmed(std::string_view text) {
+  std::size_t first = text.find_first_not_of(' ');
+  if (first == std::string_view::npos) return "";
+  std::size_t last = text.find_last_not_of(' ');
+  std::string out(text.substr(first, last - first + 1));
+  for (char& c : out)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  return out;
+}
+
+bool IsBlank(std::string_view text) { return text.find_first_not_of(' ') == std::string_view::npos; }
+
+std::size_t Width(std::span<const FieldSpec> fields) {
+  std::size_t width = 0;
+  for (const FieldSpec& f : fields) width += f.end - f.start;
+  return width;
+}
+
+// A field's text as its format writes it.
+std::string FieldText(const FieldSpec& spec, const std::string& text, double real, std::int64_t whole) {
+  std::string_view format(spec.format);
+  if (format.ends_with('f')) return legacy::Format(spec.format, real);
+  if (format.ends_with("ld")) return legacy::Format(spec.format, static_cast<long>(whole));
+  if (format.ends_with('d'))
+    return legacy::Format(spec.format, static_cast<int>(std::clamp<std::int64_t>(whole, INT_MIN, INT_MAX)));
+  return text;
+}
+
+// Binds a column and notes when a table that has rows lacks it.
+class Binder {
+ public:
+  Binder(const View& view, std::string_view table, ExportReport& report)
+      : view_(view), table_(table), report_(report) {}
+  template <storage::Type T>
+  storage::Bound<T> operator()(const storage::Column<T>& column) const {
+    storage::Bound<T> bound = view_.Bind(column);
+    if (!bound.present() && view_.Size() > 0)
+      report_.Note(std::string(table_) + " has no column " + std::string(column.name) + "; it is written blank");
+    return bound;
+  }
+
+ private:
+  const View& view_;
+  std::string_view table_;
+  ExportReport& report_;
+};
+
+// The log rows of one tree: runs of consecutive rows with the same key,
+// chained so that a tree whose logs are not consecutive still gets all.
+struct LogRun {
+  std::size_t first;
+  std::size_t count;
+  std::size_t next;  // index of the next run of the same tree, or npos
+};
+
+// Writes the record groups of one job file.
+class JobFileComposer {
+ public:
+  JobFileComposer(const cruisedb::CruiseTables& tables, ExportReport& report, std::ostream& out)
+      : t_(tables), report_(report), out_(out) {}
+
+  void Write();
+
+ private:
+  void Emit(const JobRecord& record, std::string_view table, std::size_t row);
+  void Refuse(const JobRecord& record, std::string_view table, std::size_t row);
+  void SetKey(JobRecord& r, const BoundString& stratum, const BoundString& unit, const BoundString& plot,
+              const BoundString& tree, std::size_t row) const;
+
+  std::string WriteCruiseRecord();
+  void WriteUnitRecords();
+  void WriteStratumRecords();
+  void WriteStratumUnitRecords();
+  void WriteCountRecords();
+  void WriteTreeRecords();
+  void WriteLogRecords(std::size_t run, bool volume_records);
+  void WriteNullPlotRecords();
+  std::string LookupCruiseMethod(const std::string& stratum);
+
+  void BuildLogIndex();
+  bool CarriesLogVolumes(std::size_t run) const;
+
+  const cruisedb::CruiseTables& t_;
+  ExportReport& report_;
+  std::ostream& out_;
+  std::string cruise_no_ = "     ";
+  std::optional<std::unordered_map<std::string, std::string>> methods_;
+  std::unordered_set<std::string> tree_plots_;  // Stratum, CutUnit, Plot of every tree
+
+  struct LogColumns {
+    BoundString Stratum, CutUnit, Plot, Tree, LogNum, Grade, Sort;
+    BoundInt FBSFlag, Length;
+    BoundFloat PctSeenDef, PctRecChip, SEDi, LEDi;
+    BoundDouble GBDFT, GCUFT, NBDFT, NCUFT;
+  };
+  std::optional<LogColumns> log_;
+  std::vector<LogRun> runs_;
+  std::unordered_map<std::string, std::size_t> tree_logs_;  // tree key -> first run
+  std::vector<bool> run_written_;
+};
+
+void JobFileComposer::Emit(const JobRecord& record, std::string_view table, std::size_t row) {
+  std::string line = record.Format();
+  const RecordLayout& layout = *record.layout();
+  std::size_t width = Width(layout.fields);
+  for (std::size_t g = 0; g < record.GroupCount(); ++g) width += Width(layout.groups[g].fields);
+  if (line.size() != width || line.find_first_of("\n\r") != std::string::npos) {
+    Refuse(record, table, row);
+    return;
+  }
+  if (report_.refused()) return;  // the file will not be kept
+  line += '\n';
+  out_ << line;
+}
+
+// Names every field of the record that does not fit its columns.
+void JobFileComposer::Refuse(const JobRecord& record, std::string_view table, std::size_t row) {
+  const RecordLayout& layout = *record.layout();
+  auto check = [&](const FieldSpec& spec, const std::string& text, double real, std::int64_t whole) {
+    if (spec.conv == Conv::Literal) return;
+    std::size_t width = spec.end - spec.start;
+    std::string written = FieldText(spec, text, real, whole);
+    if (!FitsField(spec.conv == Conv::Text ? text : written, width))
+      report_.Refuse(table, row, spec.name, spec.conv == Conv::Text ? text : written,
+                     "does not fit in " + std::to_string(width) + " columns");
+  };
+  std::size_t before = report_.refusal_count();
+  for (std::size_t i = 0; i < layout.fields.size(); ++i)
+    check(layout.fields[i], record.Text(i), record.Real(i), record.Whole(i));
+  for (std::size_t g = 0; g < record.GroupCount(); ++g)
+    for (std::size_t i = 0; i < layout.groups[g].fields.size(); ++i) {
+      const FieldValue& v = record.GroupField(g, i);
+      check(layout.groups[g].fields[i], v.text, v.real, v.whole);
+    }
+  if (report_.refusal_count() == before)  // a text holding a NUL byte, say
+    report_.Refuse(table, row, layout.name, record.Format(), "the record does not keep its columns");
+}
+
+void JobFileComposer::SetKey(JobRecord& r, const BoundString& stratum, const BoundString& unit,
+                             const BoundString& plot, const BoundString& tree, std::size_t row) const {
+  r.SetText(kCruiseNo, cruise_no_);
+  r.SetText(kStratum, stratum.Get(row));
+  r.SetText(kCutUnit, unit.Get(row));
+  r.SetText(kPlot, plot.Get(row));
+  r.SetText(kTree, tree.Get(row));
+}
+
+void JobFileComposer::Write() {
+  for (const auto& [view, name] :
+       {std::pair{&t_.cruise, table::CruiseTable}, {&t_.units, table::CuttingUnitTable},
+        {&t_.strata, table::StratumTable}, {&t_.counts, table::CountTable}, {&t_.trees, table::TreeTable},
+        {&t_.logs, table::LogTable}, {&t_.plots, table::PlotTable}, {&t_.subpopulations, table::SubPopulationTable}})
+    if (view->ColumnCount() == 0) report_.Note("the cruise file has no " + std::string(name));
+
+  if (t_.cruise.Size() > 0)
+    cruise_no_ = WriteCruiseRecord();
+  else
+    report_.Note(std::string(table::CruiseTable) + " holds no rows; the cruise number is written blank");
+  if (t_.units.Size() > 0) WriteUnitRecords();
+  if (t_.strata.Size() > 0) WriteStratumRecords();
+  if (t_.strata.Size() > 0 && t_.units.Size() > 0) WriteStratumUnitRecords();
+  if (t_.counts.Size() > 0) WriteCountRecords();
+  if (t_.trees.Size() > 0 || t_.logs.Size() > 0) WriteTreeRecords();
+  WriteNullPlotRecords();
+}
+
+std::string JobFileComposer::WriteCruiseRecord() {
+  const View& v = t_.cruise;
+  Binder bind(v, table::CruiseTable, report_);
+  auto CruiseNo = bind(col::CruiseNo), SaleNo = bind(col::SaleNo), Region = bind(col::Region),
+       Forest = bind(col::Forest), District = bind(col::District), CalYear = bind(col::CalYear),
+       MeasSys = bind(col::MeasSys), SaleName = bind(col::SaleName), Purpose = bind(col::Purpose);
+  std::string first = CruiseNo.Get(0);
+  JobRecord r(kCruise1A);
+  for (std::size_t row = 0; row < v.Size(); ++row) {
+    r.SetText(c1CruiseNo, CruiseNo.Get(row));
+    r.SetText(c1SaleNo, SaleNo.Get(row));
+    r.SetText(c1Region, Region.Get(row));
+    r.SetText(c1Forest, Forest.Get(row));
+    r.SetText(c1District, District.Get(row));
+    r.SetText(c1CalYear, CalYear.Get(row));
+    r.SetText(c1MeasSys, MeasSys.Get(row));
+    r.SetText(c1SaleName, SaleName.Get(row));
+    r.SetText(c1Purpose, Purpose.Get(row));
+    Emit(r, table::CruiseTable, row);
+  }
+  return first;
+}
+
+void JobFileComposer::WriteUnitRecords() {
+  const View& v = t_.units;
+  Binder bind(v, table::CuttingUnitTable, report_);
+  auto CutUnit = bind(col::CutUnit), Description = bind(col::Description), LogMeth = bind(col::LogMeth),
+       PayUnit = bind(col::PayUnit);
+  auto Area = bind(col::Area);
+  JobRecord r(kUnit2A);
+  r.SetText(u2CruiseNo, cruise_no_);
+  for (std::size_t row = 0; row < v.Size(); ++row) {
+    r.SetText(u2CutUnit, CutUnit.Get(row));
+    r.SetReal(u2Area, Area.Get(row));
+    r.SetText(u2Description, Description.Get(row));
+    r.SetText(u2LogMeth, LogMeth.Get(row));
+    r.SetText(u2PayUnit, PayUnit.Get(row));
+    Emit(r, table::CuttingUnitTable, row);
+  }
+}
+
+void JobFileComposer::WriteStratumRecords() {
+  const View& v = t_.strata;
+  Binder bind(v, table::StratumTable, report_);
+  auto Stratum = bind(col::Stratum), CruzMeth = bind(col::CruzMeth), Description = bind(col::Description);
+  auto BAF = bind(col::BAF), FPSize = bind(col::FPSize);
+  auto Month = bind(col::Month), Year = bind(col::Year);
+  JobRecord r(kStratum3A);
+  r.SetText(s3CruiseNo, cruise_no_);
+  for (std::size_t row = 0; row < v.Size(); ++row) {
+    r.SetText(s3Stratum, Stratum.Get(row));
+    r.SetText(s3CruzMeth, CruzMeth.Get(row));
+    r.SetReal(s3BAF, BAF.Get(row));
+    r.SetReal(s3FPSize, FPSize.Get(row));
+    r.SetText(s3Description, Description.Get(row));
+    r.SetWhole(s3Month, Month.Get(row));
+    r.SetWhole(s3Year, Year.Get(row));
+    Emit(r, table::StratumTable, row);
+  }
+}
+
+// Unit names are compared without their surrounding blanks, so that a unit
+// listed as "1" finds the unit stored as "  1".
+void JobFileComposer::WriteStratumUnitRecords() {
+  Binder unit_bind(t_.units, table::CuttingUnitTable, report_);
+  auto CutUnit = unit_bind(col::CutUnit);
+  auto Area = unit_bind(col::Area);
+  std::unordered_map<std::string, double> acres;
+  for (std::size_t row = 0; row < t_.units.Size(); ++row)
+    acres.emplace(FoldedKey({UpperTrimmed(CutUnit.Get(row))}), Area.Get(row));
+
+  Binder bind(t_.strata, table::StratumTable, report_);
+  auto Stratum = bind(col::Stratum), Units = bind(col::Units);
+  JobRecord r(kStratumUnit4A);
+  r.SetText(su4CruiseNo, cruise_no_);
+  for (std::size_t row = 0; row < t_.strata.Size(); ++row) {
+    std::string units = Units.Get(row);
+    r.SetText(su4Stratum, Stratum.Get(row));
+    std::size_t start = 0;
+    while (start <= units.size()) {
+      std::size_t comma = std::min(units.find(',', start), units.size());
+      std::string_view piece = std::string_view(units).substr(start, comma - start);
+      std::size_t first = piece.find_first_not_of(' ');
+      if (first != std::string_view::npos) {
+        std::string name(piece.substr(first, piece.find_last_not_of(' ') - first + 1));
+        auto it = acres.find(FoldedKey({UpperTrimmed(name)}));
+        r.SetText(su4CutUnit, name);
+        r.SetReal(su4UnitAcres, it == acres.end() ? 0.0 : it->second);
+        Emit(r, table::StratumTable, row);
+      }
+      start = comma + 1;
+    }
+  }
+}
+
+void JobFileComposer::WriteCountRecords() {
+  struct SubPopulation {
+    std::string ProdP, ProdS, CL, UOMP, LD;
+  };
+  Binder sp_bind(t_.subpopulations, table::SubPopulationTable, report_);
+  auto sStratum = sp_bind(col::Stratum), sSG = sp_bind(col::SG), sSp = sp_bind(col::Sp),
+       sProdP = sp_bind(col::ProdP), sProdS = sp_bind(col::ProdS), sCL = sp_bind(col::CL),
+       sUOMP = sp_bind(col::UOMP), sLD = sp_bind(col::LD);
+  std::unordered_map<std::string, SubPopulation> subpops;
+  for (std::size_t row = 0; row < t_.subpopulations.Size(); ++row)
+    subpops.emplace(FoldedKey({sStratum.Get(row), sSG.Get(row), sSp.Get(row)}),
+                    SubPopulation{sProdP.Get(row), sProdS.Get(row), sCL.Get(row), sUOMP.Get(row), sLD.Get(row)});
+
+  const View& v = t_.counts;
+  Binder bind(v, table::CountTable, report_);
+  auto Stratum = bind(col::Stratum), CutUnit = bind(col::CutUnit), SG = bind(col::SG), Sp = bind(col::Sp);
+  auto Count = bind(col::Count), SumKPI = bind(col::SumKPI);
+  JobRecord r(kCount7A);
+  r.SetText(c7CruiseNo, cruise_no_);
+  r.SetText(c7CM, "C");
+  int plot = 9999;
+  int tree = 999;
+  for (std::size_t row = 0; row < v.Size(); ++row) {
+    std::int64_t count = Count.Get(row);
+    std::int64_t kpi = SumKPI.Get(row);
+    if (kpi <= kMaxKpi && count <= 0 && kpi <= 0) continue;
+    std::string stratum = Stratum.Get(row), sg = SG.Get(row), sp = Sp.Get(row);
+    auto it = subpops.find(FoldedKey({stratum, sg, sp}));
+    if (it == subpops.end()) continue;
+    auto parts = SplitKpi(kpi, count);
+    if (parts.empty()) report_.Refuse(table::CountTable, row, col::SumKPI.name, std::to_string(kpi), "is too large");
+    r.SetText(c7Stratum, stratum);
+    r.SetText(c7CutUnit, CutUnit.Get(row));
+    r.SetWhole(c7Plot, plot);
+    r.SetWhole(c7Tree, tree);
+    r.SetText(c7Sp, sp);
+    r.SetText(c7SG, sg);
+    r.SetText(c7ProdP, it->second.ProdP);
+    r.SetText(c7ProdS, it->second.ProdS);
+    r.SetText(c7CL, it->second.CL);
+    r.SetText(c7UOMP, it->second.UOMP);
+    r.SetText(c7LD, it->second.LD);
+    for (const auto& [part_kpi, part_count] : parts) {
+      r.SetWhole(c7SumKPI, part_kpi);
+      r.SetWhole(c7Count, part_count);
+      Emit(r, table::CountTable, row);
+    }
+    if (--tree == 0) {
+      tree = 999;
+      --plot;
+    }
+  }
+}
+
+// One pass over LogTable: each run of consecutive rows of one tree is a run;
+// later runs of the same tree are chained to its first.
+void JobFileComposer::BuildLogIndex() {
+  const View& v = t_.logs;
+  Binder bind(v, table::LogTable, report_);
+  log_ = LogColumns{bind(col::Stratum),    bind(col::CutUnit), bind(col::Plot),   bind(col::Tree),
+                    bind(col::LogNum),     bind(col::Grade),   bind(col::Sort),   bind(col::FBSFlag),
+                    bind(col::Length),     bind(col::PctSeenDef), bind(col::PctRecChip), bind(col::SEDi),
+                    bind(col::LEDi),       bind(col::GBDFT),   bind(col::GCUFT),  bind(col::NBDFT),
+                    bind(col::NCUFT)};
+  const LogColumns& l = *log_;
+  std::unordered_map<std::string, std::size_t> last_run;
+  std::string previous;
+  for (std::size_t row = 0; row < v.Size(); ++row) {
+    std::string key = FoldedKey({l.Stratum.Get(row), l.CutUnit.Get(row), l.Plot.Get(row), l.Tree.Get(row)});
+    if (row > 0 && key == previous) {
+      ++runs_.back().count;
+      continue;
+    }
+    runs_.push_back(LogRun{row, 1, SIZE_MAX});
+    std::size_t run = runs_.size() - 1;
+    auto [it, added] = last_run.try_emplace(key, run);
+    if (added)
+      tree_logs_.emplace(key, run);
+    else {
+      runs_[it->second].next = run;
+      it->second = run;
+    }
+    previous = std::move(key);
+  }
+  run_written_.assign(runs_.size(), false);
+}
+
+// True when a log of the tree holds what only a 7D record carries.
+bool JobFileComposer::CarriesLogVolumes(std::size_t run) const {
+  const LogColumns& l = *log_;
+  for (; run != SIZE_MAX; run = runs_[run].next)
+    for (std::size_t row = runs_[run].first; row < runs_[run].first + runs_[run].count; ++row)
+      if (l.SEDi.Get(row) != 0 || l.LEDi.Get(row) != 0 || l.Length.Get(row) != 0 || l.GBDFT.Get(row) != 0 ||
+          l.GCUFT.Get(row) != 0 || l.NBDFT.Get(row) != 0 || l.NCUFT.Get(row) != 0 || !IsBlank(l.Sort.Get(row)))
+        return true;
+  return false;
+}
+
+void JobFileComposer::WriteTreeRecords() {
+  bool volume_mode = false;
+  if (t_.logs.Size() > 0) {
+    BuildLogIndex();
+    volume_mode = log_->FBSFlag.Get(0) == 1;
+  }
+  const View& v = t_.trees;
+  Binder bind(v, table::TreeTable, report_);
+  auto Stratum = bind(col::Stratum), CutUnit = bind(col::CutUnit), Plot = bind(col::Plot), Tree = bind(col::Tree),
+       Sp = bind(col::Sp), ProdP = bind(col::ProdP), ProdS = bind(col::ProdS), SG = bind(col::SG),
+       CL = bind(col::CL), CM = bind(col::CM), UOMP = bind(col::UOMP), ThreePcode = bind(col::ThreePcode),
+       Initials = bind(col::Initials), YC = bind(col::YC), LD = bind(col::LD), ContrSpec = bind(col::ContrSpec),
+       TreeGrade = bind(col::TreeGrade), Clear = bind(col::Clear), CR = bind(col::CR),
+       MrchHtT = bind(col::MrchHtT), DefectCode = bind(col::DefectCode), Remarks = bind(col::Remarks);
+  auto TreeCnt = bind(col::TreeCnt), CDefP = bind(col::CDefP), HDefP = bind(col::HDefP), SDefP = bind(col::SDefP),
+       RecDefP = bind(col::RecDefP), CDefS = bind(col::CDefS), HDefS = bind(col::HDefS), SDefS = bind(col::SDefS),
+       SlopePct = bind(col::SlopePct), HgtFLL = bind(col::HgtFLL), DBH = bind(col::DBH), DRCOB = bind(col::DRCOB),
+       TotHt = bind(col::TotHt), MrchHtP = bind(col::MrchHtP), MrchHtS = bind(col::MrchHtS),
+       UStemDOB = bind(col::UStemDOB), HgtUStem = bind(col::HgtUStem), DBHBTR = bind(col::DBHBTR),
+       DBHDBT = bind(col::DBHDBT), TopDIBP = bind(col::TopDIBP), TopDIBS = bind(col::TopDIBS),
+       DiamDefPt = bind(col::DiamDefPt), VoidPct = bind(col::VoidPct);
+  auto KPI = bind(col::KPI);
+  auto PoleLen = bind(col::PoleLen), MrchHtLL = bind(col::MrchHtLL), RefHtPct = bind(col::RefHtPct),
+       FC = bind(col::FC), Ht2Def = bind(col::Ht2Def);
+  auto AvgZForm = bind(col::AvgZForm);
+
+  JobRecord a(kTree7A), b(kTree7B), e(kRemarks7E);
+  for (std::size_t row = 0; row < v.Size(); ++row) {
+    SetKey(a, Stratum, CutUnit, Plot, Tree, row);
+    tree_plots_.insert(FoldedKey({a.Text(kStratum), a.Text(kCutUnit), a.Text(kPlot)}));
+    std::string cm = CM.Get(row);
+    a.SetText(t7aSp, Sp.Get(row));
+    a.SetText(t7aProdP, ProdP.Get(row));
+    a.SetText(t7aProdS, ProdS.Get(row));
+    a.SetText(t7aSG, SG.Get(row));
+    a.SetText(t7aCL, CL.Get(row));
+    a.SetText(t7aCM, cm);
+    a.SetText(t7aUOMP, UOMP.Get(row));
+    a.SetText(t7a3Pcode, ThreePcode.Get(row));
+    a.SetReal(t7aCDefP, CDefP.Get(row));
+    a.SetReal(t7aHDefP, HDefP.Get(row));
+    a.SetReal(t7aSDefP, SDefP.Get(row));
+    a.SetReal(t7aRecDefP, RecDefP.Get(row));
+    a.SetReal(t7aCDefS, CDefS.Get(row));
+    a.SetReal(t7aHDefS, HDefS.Get(row));
+    a.SetReal(t7aSDefS, SDefS.Get(row));
+    a.SetReal(t7aSlopePct, SlopePct.Get(row));
+    a.SetText(t7aInitials, Initials.Get(row));
+    a.SetText(t7aYC, YC.Get(row));
+    a.SetText(t7aLD, LD.Get(row));
+    a.SetText(t7aContrSpec, ContrSpec.Get(row));
+    a.SetText(t7aTreeGrade, TreeGrade.Get(row));
+    a.SetReal(t7aHgtFLL, HgtFLL.Get(row));
+    a.SetWhole(t7aPoleLen, PoleLen.Get(row));
+    a.SetText(t7aClear, Clear.Get(row));
+    a.SetText(t7aCR, CR.Get(row));
+    std::int64_t kpi = KPI.Get(row);
+    auto parts = SplitKpi(kpi, 0);
+    if (parts.empty()) report_.Refuse(table::TreeTable, row, col::KPI.name, std::to_string(kpi), "is too large");
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+      a.SetWhole(t7aKPI, parts[i].first);
+      a.SetReal(t7aTreeCnt, i + 1 == parts.size() ? static_cast<double>(TreeCnt.Get(row)) : 0.0);
+      Emit(a, table::TreeTable, row);
+    }
+
+    if (cm != "C" && cm != "c") {
+      SetKey(b, Stratum, CutUnit, Plot, Tree, row);
+      b.SetReal(t7bDBH, DBH.Get(row));
+      b.SetReal(t7bDRCOB, DRCOB.Get(row));
+      b.SetReal(t7bTotHt, TotHt.Get(row));
+      b.SetText(t7bMrchHtT, MrchHtT.Get(row));
+      b.SetWhole(t7bMrchHtLL, MrchHtLL.Get(row));
+      b.SetReal(t7bMrchHtP, MrchHtP.Get(row));
+      b.SetReal(t7bMrchHtS, MrchHtS.Get(row));
+      b.SetWhole(t7bRefHtPct, RefHtPct.Get(row));
+      b.SetWhole(t7bFC, FC.Get(row));
+      b.SetReal(t7bAvgZForm, AvgZForm.Get(row));
+      b.SetReal(t7bUStemDOB, UStemDOB.Get(row));
+      b.SetReal(t7bHgtUStem, HgtUStem.Get(row));
+      b.SetReal(t7bDBHBTR, DBHBTR.Get(row));
+      b.SetReal(t7bDBHDBT, DBHDBT.Get(row));
+      b.SetReal(t7bTopDIBP, TopDIBP.Get(row));
+      b.SetReal(t7bTopDIBS, TopDIBS.Get(row));
+      b.SetText(t7bDefectCode, DefectCode.Get(row));
+      b.SetWhole(t7bHt2Def, Ht2Def.Get(row));
+      b.SetReal(t7bDiamDefPt, DiamDefPt.Get(row));
+      b.SetReal(t7bVoidPct, VoidPct.Get(row));
+      Emit(b, table::TreeTable, row);
+    }
+
+    if (log_) {
+      auto it = tree_logs_.find(FoldedKey({a.Text(kStratum), a.Text(kCutUnit), a.Text(kPlot), a.Text(kTree)}));
+      if (it != tree_logs_.end() && !run_written_[it->second]) {
+        // Logs with values only a 7D record carries are written as 7D even
+        // when the file's first log asks for 7C, so that no volume is lost.
+        WriteLogRecords(it->second, volume_mode || CarriesLogVolumes(it->second));
+        run_written_[it->second] = true;
+      }
+    }
+
+    std::string remarks = Remarks.Get(row);
+    if (!remarks.empty()) {
+      SetKey(e, Stratum, CutUnit, Plot, Tree, row);
+      e.SetText(r7eRemarks, std::move(remarks));
+      Emit(e, table::TreeTable, row);
+    }
+  }
+
+  for (const auto& [key, run] : tree_logs_)
+    if (!run_written_[run])
+      report_.Note(std::string(table::LogTable) + " row " + std::to_string(runs_[run].first + 1) +
+                   ": no tree of TreeTable has its key; its logs are not written");
+}
+
+void JobFileComposer::WriteLogRecords(std::size_t run, bool volume_records) {
+  const LogColumns& l = *log_;
+  JobRecord r(volume_records ? kLog7D : kLog7C);
+  std::size_t first = runs_[run].first;
+  SetKey(r, l.Stratum, l.CutUnit, l.Plot, l.Tree, first);
+  std::size_t line_row = first;
+  for (; run != SIZE_MAX; run = runs_[run].next) {
+    for (std::size_t row = runs_[run].first; row < runs_[run].first + runs_[run].count; ++row) {
+      std::string log_num = l.LogNum.Get(row);
+      if (IsBlank(log_num))  // the reader stops at a blank log number
+        report_.Refuse(table::LogTable, row, col::LogNum.name, log_num, "a log needs a log number");
+      if (volume_records) {
+        r.SetText(l7dLogNum, std::move(log_num));
+        r.SetReal(l7dSEDi, l.SEDi.Get(row));
+        r.SetWhole(l7dLEDi, static_cast<std::int64_t>(l.LEDi.Get(row)));
+        r.SetWhole(l7dLength, l.Length.Get(row));
+        r.SetText(l7dGrade, l.Grade.Get(row));
+        r.SetReal(l7dGBDFT, l.GBDFT.Get(row));
+        r.SetReal(l7dGCUFT, l.GCUFT.Get(row));
+        r.SetReal(l7dNBDFT, l.NBDFT.Get(row));
+        r.SetReal(l7dNCUFT, l.NCUFT.Get(row));
+        r.SetReal(l7dPctRecChip, l.PctRecChip.Get(row));
+        r.SetReal(l7dPctSeenDef, l.PctSeenDef.Get(row));
+        r.SetText(l7dSort, l.Sort.Get(row));
+        Emit(r, table::LogTable, row);
+        continue;
+      }
+      if (r.GroupCount() == 0) line_row = row;
+      auto g = static_cast<std::size_t>(r.AddGroup());
+      r.SetGroupText(g, l7cLogNum, std::move(log_num));
+      r.SetGroupText(g, l7cGrade, l.Grade.Get(row));
+      r.SetGroupReal(g, l7cPctSeenDef, l.PctSeenDef.Get(row));
+      r.SetGroupReal(g, l7cPctRecChip, l.PctRecChip.Get(row));
+      if (r.GroupCount() == kLog7CGroups.size()) {
+        Emit(r, table::LogTable, line_row);
+        r = JobRecord(kLog7C);
+        SetKey(r, l.Stratum, l.CutUnit, l.Plot, l.Tree, first);
+      }
+    }
+  }
+  if (!volume_records && r.GroupCount() > 0) Emit(r, table::LogTable, line_row);
+}
+
+std::string JobFileComposer::LookupCruiseMethod(const std::string& stratum) {
+  if (!methods_) {
+    methods_.emplace();
+    Binder bind(t_.strata, table::StratumTable, report_);
+    auto Stratum = bind(col::Stratum), CruzMeth = bind(col::CruzMeth);
+    for (std::size_t row = 0; row < t_.strata.Size(); ++row)
+      methods_->emplace(FoldedKey({Stratum.Get(row)}), CruzMeth.Get(row));
+  }
+  auto it = methods_->find(FoldedKey({stratum}));
+  return it == methods_->end() ? std::string() : it->second;
+}
+
+void JobFileComposer::WriteNullPlotRecords() {
+  const View& v = t_.plots;
+  if (v.Size() == 0) return;
+  Binder bind(v, table::PlotTable, report_);
+  auto Stratum = bind(col::Stratum), CutUnit = bind(col::CutUnit), Plot = bind(col::Plot);
+  auto NullPlot = bind(col::NullPlot);
+  JobRecord a(kNullPlot7A), b(kKeyOnly7B);
+  for (std::size_t row = 0; row < v.Size(); ++row) {
+    if (NullPlot.Get(row) != 1) continue;
+    std::string stratum = Stratum.Get(row), unit = CutUnit.Get(row), plot = Plot.Get(row);
+    if (tree_plots_.contains(FoldedKey({stratum, unit, plot}))) continue;
+    // Methods are compared as the import stores them: trimmed, upper case.
+    std::string method = UpperTrimmed(LookupCruiseMethod(stratum));
+    bool three_p_point = method == "3PPNT";
+    for (JobRecord* r : {&a, &b}) {
+      r->SetText(kCruiseNo, cruise_no_);
+      r->SetText(kStratum, stratum);
+      r->SetText(kCutUnit, unit);
+      r->SetText(kPlot, plot);
+      r->SetText(kTree, three_p_point ? "0" : "1");
+    }
+    a.SetText(n7CM, method == "FIX" || method == "PNT" ? "M" : "C");
+    Emit(a, table::PlotTable, row);
+    if (three_p_point) Emit(b, table::PlotTable, row);
+  }
+}
+
+// Writes a whole job file to `path`; the report says what could not be
+// written. kRefused leaves every file as it was.
+WriteOutcome WriteWholeFile(platform::Platform& platform, const std::filesystem::path& path,
+                            const cruisedb::CruiseTables& tables, std::string_view declined_text) {
+  ExportReport report;
+  WriteOutcome outcome = WriteAsking(
+      platform, path,
+      [&](std::ostream& out) {
+        report = ExportReport();
+        JobFileComposer(tables, report, out).Write();
+        return !report.refused();
+      },
+      report, declined_text);
+  if (outcome == WriteOutcome::kRefused) report.ShowRefusals(platform, path);
+  if (outcome == WriteOutcome::kWritten) report.ShowNotes(platform, path);
+  return outcome;
+}
+
+}  // namespace
+
+std::vector<std::pair<std::int64_t, std::int64_t>> SplitKpi(std::int64_t kpi, std::int64_t count) {
+  if (kpi <= kMaxKpi) return {{kpi, count}};
+  std::int64_t full = kpi / kMaxKpi;
+  if (full >= kMaxKpiRecords) return {};
+  std::vector<std::pair<std::int64_t, std::int64_t>> parts(static_cast<std::size_t>(full), {kMaxKpi, 0});
+  parts.emplace_back(kpi - kMaxKpi * full, count);
+  return parts;
+}
+
+bool JobFileWriter::WriteJobFile(const std::filesystem::path& job_path, const cruisedb::CruiseTables& tables) {
+  return WriteWholeFile(platform_, job_path, tables, kExportDeclined) == WriteOutcome::kWritten;
+}
+
+std::string JobFileWriter::RewriteVersion6JobFile(const std::filesystem::path& job_path,
+                                                  const cruisedb::CruiseTables& tables) {
+  if (!KeepBackupCopy(platform_, job_path, ReplaceExtension(job_path, ".V6.job"))) return "-1";
+  if (WriteWholeFile(platform_, job_path, tables, kRewriteDeclined) != WriteOutcome::kWritten) return "-1";
+  return job_path.string();
+}
+
+}  // namespace sw::legacy::jobfile

@@ -7,7 +7,10 @@
 #pragma once
 
 #include <filesystem>
+#include <cstdint>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "cruisedb/cruise_tables.h"
 #include "platform/platform.h"
@@ -31,5 +34,16 @@ class JobFileWriter {
  private:
   platform::Platform& platform_;
 };
+
+}  // namespace sw::legacy::jobfile
+
+namespace sw::legacy::jobfile {
+
+// The (KPI, count) pairs of the records that carry `kpi` and `count`: one
+// pair while the KPI fits in 5 columns, else 99999 with count 0 as often as
+// 99999 goes into it and the rest with the count. Empty when the split would
+// take more than kMaxKpiRecords records (such a KPI is refused).
+inline constexpr std::int64_t kMaxKpiRecords = 10000;
+std::vector<std::pair<std::int64_t, std::int64_t>> SplitKpi(std::int64_t kpi, std::int64_t count);
 
 }  // namespace sw::legacy::jobfile

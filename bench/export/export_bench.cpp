@@ -1,0 +1,133 @@
+// Export of a cruise file of 200,000 trees with 3 logs each to a Version 7
+// job file (MB/s of job text), and for comparison the plain read of the same
+// rows through bound columns of the storage engine.
+#include <benchmark/benchmark.h>
+
+#include <filesystem>
+#include <optional>
+#include <string>
+
+#include "cruisedb/columns.h"
+#include "cruisedb/cruise_tables.h"
+#include "cruisedb/dictionary.h"
+#include "legacy/jobfile/job_writer.h"
+#include "platform/scripted_platform.h"
+#include "storage/storage.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+namespace col = sw::cruisedb::col;
+constexpr std::size_t kTrees = 200000;
+constexpr std::size_t kLogsPerTree = 3;
+
+struct Fixture {
+  sw::test::TempDir dir;
+  std::optional<sw::storage::Storage> storage;
+  sw::cruisedb::CruiseTables tables;
+
+  Fixture() {
+    storage.emplace(std::move(sw::storage::Storage::Open(dir / "big.crz", sw::storage::Storage::Mode::ReadWrite).value()));
+    sw::cruisedb::CreateCruiseSchema(*storage, sw::test::BuiltBaseDictionary(), sw::cruisedb::Version7ExportTables());
+    tables = sw::cruisedb::OpenCruiseTables(*storage, sw::cruisedb::Version7ExportTables()).value();
+    tables.cruise.Add();
+    tables.cruise.Bind(col::CruiseNo).Set(0, "  123");
+    auto& t = tables.trees;
+    auto& l = tables.logs;
+    t.SetSize(kTrees);
+    l.SetSize(kTrees * kLogsPerTree);
+    auto st = t.Bind(col::Stratum), cu = t.Bind(col::CutUnit), pl = t.Bind(col::Plot), tr = t.Bind(col::Tree),
+         sp = t.Bind(col::Sp), cm = t.Bind(col::CM);
+    auto dbh = t.Bind(col::DBH), cnt = t.Bind(col::TreeCnt);
+    auto kpi = t.Bind(col::KPI);
+    auto lst = l.Bind(col::Stratum), lcu = l.Bind(col::CutUnit), lpl = l.Bind(col::Plot), ltr = l.Bind(col::Tree),
+         num = l.Bind(col::LogNum), grade = l.Bind(col::Grade);
+    auto fbs = l.Bind(col::FBSFlag);
+    auto seen = l.Bind(col::PctSeenDef);
+    for (std::size_t r = 0; r < kTrees; ++r) {
+      std::string plot = std::to_string(r / 1000 % 10000), tree = std::to_string(r % 1000);
+      st.Set(r, " 1");
+      cu.Set(r, "  1");
+      pl.Set(r, plot);
+      tr.Set(r, tree);
+      sp.Set(r, "DF");
+      cm.Set(r, "M");
+      dbh.Set(r, 12.5f + static_cast<float>(r % 30));
+      cnt.Set(r, 1.0f);
+      kpi.Set(r, static_cast<long>(r % 200));
+      for (std::size_t k = 0; k < kLogsPerTree; ++k) {
+        std::size_t row = r * kLogsPerTree + k;
+        lst.Set(row, " 1");
+        lcu.Set(row, "  1");
+        lpl.Set(row, plot);
+        ltr.Set(row, tree);
+        num.Set(row, std::to_string(k + 1));
+        grade.Set(row, "2");
+        fbs.Set(row, 0);
+        seen.Set(row, 5.0f);
+      }
+    }
+  }
+};
+
+Fixture& Shared() {
+  static Fixture fixture;
+  return fixture;
+}
+
+void BM_WriteJobFile(benchmark::State& state) {
+  Fixture& f = Shared();
+  sw::platform::ScriptedPlatform platform;
+  sw::legacy::jobfile::JobFileWriter writer(platform);
+  const auto path = f.dir / "big.job";
+  std::int64_t bytes = 0;
+  for (auto _ : state) {
+    if (!writer.WriteJobFile(path, f.tables)) {
+      state.SkipWithError(platform.messages().empty() ? "not written" : platform.messages().back().text.c_str());
+      break;
+    }
+    bytes += static_cast<std::int64_t>(std::filesystem::file_size(path));
+  }
+  state.SetBytesProcessed(bytes);
+}
+BENCHMARK(BM_WriteJobFile)->Unit(benchmark::kMillisecond);
+
+// The rows the writer reads, read through bound columns and nothing more.
+void BM_ReadRows(benchmark::State& state) {
+  Fixture& f = Shared();
+  for (auto _ : state) {
+    std::size_t sum = 0;
+    const auto& t = f.tables.trees;
+    for (const auto* column : {&col::Stratum, &col::CutUnit, &col::Plot, &col::Tree, &col::Sp, &col::ProdP,
+                               &col::ProdS, &col::SG, &col::CL, &col::CM, &col::UOMP, &col::ThreePcode,
+                               &col::Initials, &col::YC, &col::LD, &col::ContrSpec, &col::TreeGrade, &col::Clear,
+                               &col::CR, &col::MrchHtT, &col::DefectCode, &col::Remarks}) {
+      auto b = t.Bind(*column);
+      for (std::size_t r = 0; r < t.Size(); ++r) sum += b.Get(r).size();
+    }
+    for (const auto* column : {&col::TreeCnt, &col::CDefP, &col::HDefP, &col::SDefP, &col::RecDefP, &col::CDefS,
+                               &col::HDefS, &col::SDefS, &col::SlopePct, &col::HgtFLL, &col::DBH, &col::DRCOB,
+                               &col::TotHt, &col::MrchHtP, &col::MrchHtS, &col::UStemDOB, &col::HgtUStem,
+                               &col::DBHBTR, &col::DBHDBT, &col::TopDIBP, &col::TopDIBS, &col::DiamDefPt,
+                               &col::VoidPct}) {
+      auto b = t.Bind(*column);
+      for (std::size_t r = 0; r < t.Size(); ++r) sum += static_cast<std::size_t>(b.Get(r));
+    }
+    const auto& l = f.tables.logs;
+    for (const auto* column : {&col::Stratum, &col::CutUnit, &col::Plot, &col::Tree, &col::LogNum, &col::Grade,
+                               &col::Sort}) {
+      auto b = l.Bind(*column);
+      for (std::size_t r = 0; r < l.Size(); ++r) sum += b.Get(r).size();
+    }
+    for (const auto* column : {&col::PctSeenDef, &col::PctRecChip, &col::SEDi, &col::LEDi}) {
+      auto b = l.Bind(*column);
+      for (std::size_t r = 0; r < l.Size(); ++r) sum += static_cast<std::size_t>(b.Get(r));
+    }
+    benchmark::DoNotOptimize(sum);
+  }
+}
+BENCHMARK(BM_ReadRows)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();

@@ -1,2 +1,341 @@
 // The Create command: routes the chosen file to its conversion.
 #include "app/create_command.h"
+
+#include <cstdio>
+#include <system_error>
+#include <unordered_map>
+#include <vector>
+
+#include "cruisedb/columns.h"
+#include "cruisedb/cruise_tables.h"
+#include "cruisedb/settings.h"
+#include "legacy/files.h"
+#include "legacy/jobfile/job_writer.h"
+#include "legacy/keyfile/job_key_importer.h"
+#include "legacy/keyfile/key_export.h"
+#include "legacy/line.h"
+
+namespace sw::app {
+namespace {
+
+namespace col = cruisedb::col;
+namespace fs = std::filesystem;
+using platform::Button;
+using platform::Buttons;
+using platform::Icon;
+
+constexpr std::size_t kLongestLine = 105;
+
+Button Show(platform::Platform& platform, const std::string& text, Icon icon, Buttons buttons = Buttons::kOk) {
+  return platform.ShowMessage({text, kProgramTitle, icon, buttons});
+}
+
+bool EndsWith(std::string_view text, std::string_view a, std::string_view b) {
+  if (text.size() < 3) return false;
+  const std::string_view last = text.substr(text.size() - 3);
+  return last == a || last == b;
+}
+
+// The acres text as a 6-column "%6.2f" field holds it: values of 1000 or
+// more lose their last decimals there.
+std::string AsNarrowAcres(double acres) { return legacy::Format("%6.2f", acres).substr(0, 6); }
+
+storage::Status AddLogRow(storage::View& log, std::string_view num, std::string_view msg, std::string_view date,
+                          std::string_view time) {
+  storage::Row row;
+  row.Set(col::MsgNum, std::string(num))
+      .Set(col::Msg, std::string(msg))
+      .Set(col::Date, std::string(date))
+      .Set(col::Time, std::string(time))
+      .Set(col::Level, "I")
+      .Set(col::Note, "")
+      .Set(col::Program, "Processing");
+  return log.Add(row) < 0 ? storage::Status::Error("the log entry could not be added") : storage::Status::Ok();
+}
+
+}  // namespace
+
+bool EndsProgram(CreateOutcome outcome) {
+  return outcome == CreateOutcome::kReadOnlyMedium || outcome == CreateOutcome::kCorruptLine;
+}
+
+std::string TodayText(const std::tm& local) {
+  return legacy::Format("%2d/%2d/%4d", local.tm_mon + 1, local.tm_mday, local.tm_year + 1900);
+}
+
+std::string NowText(const std::tm& local) { return legacy::Format("%2d:%2d", local.tm_hour, local.tm_min); }
+
+std::string RegionOf(std::string_view line1) {
+  std::string_view two = line1.substr(0, 2);
+  if (two.size() == 2 && two[0] >= '1' && two[0] <= '9' && (two[1] == 'V' || two[1] == 'v')) {
+    return std::string("0") + two[0];  // a one-digit region followed at once by the cruise type
+  }
+  const std::size_t first = two.find_first_not_of(' ');
+  std::string region = first == std::string_view::npos ? std::string() : std::string(two.substr(first));
+  const std::size_t last = region.find_last_not_of(' ');
+  const std::string digits = last == std::string::npos ? std::string() : region.substr(0, last + 1);
+  if (digits.size() == 1 && digits[0] >= '1' && digits[0] <= '9') return "0" + digits;
+  return region;
+}
+
+std::string CruiseTypeOf(std::string_view line1) {
+  if (line1.size() >= 3 && (line1[2] == 'V' || line1[2] == 'v')) return std::string(1, line1[2]);
+  if (line1.size() >= 2 && line1[0] >= '1' && line1[0] <= '9' && (line1[1] == 'V' || line1[1] == 'v')) {
+    return std::string(1, line1[1]);
+  }
+  return " ";
+}
+
+KeyHeader ReadKeyHeader(const fs::path& key_path) {
+  legacy::LineReader reader(key_path);
+  std::string lines[3];
+  for (std::string& line : lines) reader.ReadLine(line);
+  KeyHeader header;
+  header.region = RegionOf(lines[0]);
+  header.cruise_type = CruiseTypeOf(lines[0]);
+  const fs::path folder = key_path.parent_path();
+  if (!folder.empty()) {
+    header.job_path = folder / lines[1];
+    header.report_path = folder / lines[2];
+    header.cruise_path = header.job_path;
+    header.cruise_path.replace_extension(".crz");
+  }
+  return header;
+}
+
+int DetectJobVersion(const fs::path& job_path) {
+  legacy::LineReader reader(job_path);
+  std::string line;
+  while (reader.ReadLine(line)) {
+    if (line.empty()) continue;
+    if (line[0] == '6') return 6;
+    if (line[0] == '7') return 7;
+  }
+  return 0;
+}
+
+bool CheckWritableMedium(platform::Platform& platform, const fs::path& path) {
+  if (legacy::MakeWritable(path)) return true;
+  Show(platform, "Is this file on a CD rom?\nIf so, please copy to your PC and\nprocess from there.",
+       Icon::kExclamation);
+  return false;
+}
+
+bool CheckLineLengths(const fs::path& path) {
+  const legacy::LineStats stats = legacy::CountLines(path);
+  return stats.opened && stats.longest <= kLongestLine;
+}
+
+bool HasConflictingUnitAcres(const fs::path& job_path) {
+  std::unordered_map<std::string, std::vector<std::string>> unit_acres;  // "2" records
+  std::vector<std::pair<std::string, std::string>> stratum_units;        // "4" records
+  legacy::LineReader reader(job_path);
+  std::string line;
+  while (reader.ReadLine(line)) {
+    if (line.empty()) continue;
+    if (line[0] == '2') {
+      unit_acres[legacy::FixedField(line, 9, 12)].push_back(AsNarrowAcres(legacy::Atof(legacy::FixedField(line, 12, 19))));
+    } else if (line[0] == '4') {
+      stratum_units.emplace_back(legacy::FixedField(line, 9, 12),
+                                 AsNarrowAcres(legacy::Atof(legacy::FixedField(line, 12, 18))));
+    }
+  }
+  for (const auto& [unit, acres] : stratum_units) {
+    auto found = unit_acres.find(unit);
+    if (found == unit_acres.end()) continue;
+    for (const std::string& area : found->second) {
+      if (area != acres) return true;
+    }
+  }
+  return false;
+}
+
+storage::Status AppendLogEntry(const fs::path& cruise_path, std::string_view msg, std::string_view date,
+                               std::string_view time) {
+  if (!fs::exists(cruise_path)) return storage::Status::Error(cruise_path.string() + " does not exist");
+  auto opened = storage::Storage::Open(cruise_path, storage::Storage::Mode::ReadWrite);
+  if (!opened.ok()) return opened.status();
+  auto log = opened->GetAs(cruisedb::kMessageLogDescription);
+  if (!log.ok()) return log.status();
+  storage::Status st = AddLogRow(log.value(), "26", msg, date, time);
+  return st.ok() ? opened->Commit() : st;
+}
+
+CreateOutcome CreateCommand::Run(MainDialog& dialog) {
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  return Run(dialog, local);
+}
+
+CreateOutcome CreateCommand::Run(MainDialog& dialog, const std::tm& local) {
+  ShellState& state = dialog.state();
+  if (state.SelectedPath.empty()) return CreateOutcome::kNothing;
+  if (!CheckWritableMedium(dialog.platform(), state.SelectedPath)) return CreateOutcome::kReadOnlyMedium;
+  legacy::MakeWritable(state.SelectedPath);
+  legacy::MakeWritable(fs::path(state.SelectedPath).parent_path());
+  // Point A: the base dictionary's structure check. Point B: the cycle-file input.
+  CreateOutcome outcome = CreateOutcome::kNothing;
+  if (EndsWith(state.SelectedPath, "CRZ", "crz")) {
+    outcome = ExportCruiseFile(dialog, local);
+  } else if (EndsWith(state.SelectedPath, "KEY", "key")) {
+    outcome = ImportKeyFile(dialog, local);
+  }
+  // Point E: the dump-file input.
+  return outcome;
+}
+
+CreateOutcome CreateCommand::ExportCruiseFile(MainDialog& dialog, const std::tm& local) {
+  ShellState& state = dialog.state();
+  platform::Platform& platform = dialog.platform();
+  const fs::path cruise_path = state.SelectedPath;
+  // Point C: the cruise file's structure-version check.
+  std::error_code ec;
+  auto opened = fs::is_regular_file(cruise_path, ec)
+                    ? storage::Storage::Open(cruise_path, storage::Storage::Mode::ReadWrite, fs_)
+                    : storage::Result<storage::Storage>(storage::Status::Error("no such file"));
+  if (!opened.ok() || opened->ViewNames().empty()) {
+    // A missing file is reported the same way and is not created.
+    Show(platform, "NOT A VALID DATA FILE!    \n      TRY AGAIN!", Icon::kStop);
+    state.SelectedPath.clear();
+    return CreateOutcome::kInputRefused;
+  }
+  storage::Storage& file = opened.value();
+  // Point D: the growth-model option.
+  if (!(state.Version7Option == 1 || (state.Version7Option == 0 && state.GroOption == 0))) {
+    return CreateOutcome::kNothing;
+  }
+  auto tables = cruisedb::OpenCruiseTables(file, cruisedb::Version7ExportTables());
+  if (!tables.ok()) {
+    platform.ShowMessage({"NOT A VALID DATA FILE!    \n      TRY AGAIN!\n" + tables.status().message(),
+                          kProgramTitle, Icon::kStop, Buttons::kOk});
+    return CreateOutcome::kInputRefused;
+  }
+  cruisedb::CruiseTables& t = tables.value();
+  const std::string region = t.cruise.Bind(col::Region).Get(0);
+  const auto job_path = legacy::keyfile::ExportKeyFile(platform, region, cruise_path, t);
+  if (!job_path) return CreateOutcome::kDeclined;
+  if (!legacy::jobfile::JobFileWriter(platform).WriteJobFile(*job_path, t)) return CreateOutcome::kDeclined;
+
+  fs::path key_path = cruise_path;
+  key_path.replace_extension(".key");
+  state.KeyFilePath = key_path.string();
+  state.last_message = "Version 7 key and job files             \nhave been created\n" + state.KeyFilePath + "\n" +
+                       job_path->string();
+  Show(platform, state.last_message, Icon::kInformation);
+
+  namespace config = cruisedb::config;
+  storage::Status st = AddLogRow(t.message_log, "25", "Cruise file converted to Version 7 job and key",
+                                 TodayText(local), NowText(local));
+  if (st.ok()) st = cruisedb::WriteSetting(t.config, config::General, config::MRU, config::kProgramName);
+  if (st.ok()) st = file.Commit();
+  if (!st.ok()) {
+    platform.ShowMessage({"The log entry could not be written to\n" + cruise_path.string() + "\n" + st.message(),
+                          "ERROR", Icon::kStop, Buttons::kOk});
+    return CreateOutcome::kFailed;
+  }
+  return CreateOutcome::kDone;
+}
+
+CreateOutcome CreateCommand::ImportKeyFile(MainDialog& dialog, const std::tm& local) {
+  ShellState& state = dialog.state();
+  platform::Platform& platform = dialog.platform();
+  const fs::path key_path = state.KeyFilePath;
+  {
+    legacy::LineReader key(key_path);
+    std::error_code ec;
+    if (!key.is_open() || !fs::is_regular_file(key_path, ec)) {
+      Show(platform, state.KeyFilePath + "\nNOT FOUND.  EXIT NOW!", Icon::kExclamation);
+      return CreateOutcome::kInputRefused;
+    }
+  }
+  if (!CheckLineLengths(key_path)) {
+    Show(platform, "KEY FILE IS CORRUPT!\nCANNOT CONTINUE!", Icon::kStop);
+    return CreateOutcome::kCorruptLine;
+  }
+  const KeyHeader header = ReadKeyHeader(key_path);
+  legacy::MakeWritable(header.job_path);
+  std::error_code ec;
+  if (header.job_path.empty() || !fs::is_regular_file(header.job_path, ec) ||
+      !legacy::LineReader(header.job_path).is_open()) {
+    Show(platform, header.job_path.string() + "\nNOT FOUND.  EXIT NOW!", Icon::kExclamation);
+    return CreateOutcome::kInputRefused;
+  }
+  platform::WaitCursor wait(platform);
+  if (!CheckLineLengths(header.job_path)) {
+    Show(platform, "JOB FILE IS CORRUPT!\nCANNOT CONTINUE!", Icon::kStop);
+    return CreateOutcome::kCorruptLine;
+  }
+  if (fs::exists(header.cruise_path, ec)) {
+    if (Show(platform, "Cruise File exists \nDO YOU WANT TO DELETE IT?", Icon::kQuestion, Buttons::kYesNo) !=
+        Button::kYes) {
+      return CreateOutcome::kDeclined;
+    }
+    // The old file is replaced only when the new one is complete.
+    if (!legacy::MakeWritable(header.cruise_path) || !fs::is_regular_file(header.cruise_path, ec)) {
+      Show(platform, "File cannot be removed!", Icon::kInformation);
+      return CreateOutcome::kFailed;
+    }
+  }
+  const int version = DetectJobVersion(header.job_path);
+  if (version == 7 && HasConflictingUnitAcres(header.job_path)) {
+    Show(platform, "Conflicting unit acres\nCannot convert this file!", Icon::kStop);
+    return CreateOutcome::kInputRefused;
+  }
+  if (version == 0) {
+    // Nothing in the file is a Version 6 or 7 record: refuse rather than
+    // make an empty cruise file.
+    platform.ShowMessage({header.job_path.string() + "\nholds no Version 6 or Version 7 job records.\n"
+                                                     "No cruise file was created.",
+                          "ERROR", Icon::kStop, Buttons::kOk});
+    return CreateOutcome::kInputRefused;
+  }
+
+  legacy::keyfile::ImportRequest request;
+  request.version = version;
+  request.job_path = header.job_path;
+  request.cruise_path = header.cruise_path;
+  request.region = header.region;
+  request.key_path = key_path;
+  request.report_path = header.report_path;
+  request.base_dictionary = state.base_dictionary_path;
+  request.cruise_type = header.cruise_type;
+  std::string renamed_key;
+  std::string renamed_job;
+  legacy::keyfile::JobKeyImporter importer(platform, fs_);
+  const int result = importer.Convert(request, renamed_key, renamed_job);
+  using Importer = legacy::keyfile::JobKeyImporter;
+  if (result == Importer::kNoBaseDictionary) {
+    Show(platform, "Basic Data Dictionary file\n(CruiseDefault.stp) could not be found.\nEXIT NOW!",
+         Icon::kExclamation);
+    return CreateOutcome::kNoBaseDictionary;
+  }
+  if (result == Importer::kFailed) return CreateOutcome::kFailed;
+  if (result == Importer::kStopped) {
+    // Cancelled, or a Version 6 rewrite refused (the user has been told).
+    return importer.cancelled() ? CreateOutcome::kCancelled : CreateOutcome::kDeclined;
+  }
+  state.last_message = "Cruise File Created \n" + header.cruise_path.string() + "      ";
+  Show(platform, state.last_message, Icon::kInformation);
+  storage::Status logged = AppendLogEntry(header.cruise_path, "Job and Key files converted to Cruise File",
+                                          TodayText(local), NowText(local));
+  if (!logged.ok()) {
+    platform.ShowMessage({"The log entry could not be written to\n" + header.cruise_path.string() + "\n" +
+                              logged.message(),
+                          "ERROR", Icon::kStop, Buttons::kOk});
+  }
+  if (version == 6) {
+    Show(platform, "Version 6 files renamed\nKeyFile = " + renamed_key + "   \nJobFile = " + renamed_job + "   ",
+         Icon::kInformation);
+  }
+  return logged.ok() ? CreateOutcome::kDone : CreateOutcome::kFailed;
+}
+
+void InstallCreateCommand(MainDialog& dialog, std::function<void(CreateOutcome)> done) {
+  dialog.SetCreateHandler([done = std::move(done)](MainDialog& d) {
+    const CreateOutcome outcome = CreateCommand().Run(d);
+    if (done) done(outcome);
+  });
+}
+
+}  // namespace sw::app

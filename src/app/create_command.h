@@ -1,2 +1,101 @@
-// The Create command: routes the chosen file to its conversion.
+// The Create command: routes the chosen file to its conversion, asks before
+// an existing output is replaced, and reports the outcome. A ".crz" file
+// becomes Version 7 key and job files; a ".key" file and the job file it
+// names become a cruise file beside the job file.
+//
+// Not for: the conversions themselves (legacy/), or ending the program: an
+// outcome that must end it is returned, and the window or the command line
+// turns it into an exit code after the message has been shown.
 #pragma once
+
+#include <ctime>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "app/main_dialog.h"
+#include "platform/platform.h"
+#include "storage/storage.h"
+
+namespace sw::storage {
+class FileSystem;
+}
+
+namespace sw::app {
+
+// How a Create command ended.
+enum class CreateOutcome {
+  kNothing,           // no file chosen, or no conversion for its name
+  kDone,              // converted
+  kReadOnlyMedium,    // the chosen file cannot be made writable: the program ends
+  kCorruptLine,       // a key or job file line over 105 characters: the program ends with 1
+  kInputRefused,      // a file missing, not valid, or with conflicting unit acres
+  kDeclined,          // the user answered No; nothing was changed
+  kCancelled,         // the user cancelled the import; nothing was changed
+  kNoBaseDictionary,  // the base dictionary could not be read
+  kFailed,            // a file could not be written; nothing was changed
+};
+
+// True for the outcomes after which the program must end.
+bool EndsProgram(CreateOutcome outcome);
+
+// The Create command's today and now: "%2d/%2d/%4d" and "%2d:%2d".
+std::string TodayText(const std::tm& local);
+std::string NowText(const std::tm& local);
+
+// What Create reads from the first three lines of a key file.
+struct KeyHeader {
+  std::string region;       // two characters, e.g. "06"
+  std::string cruise_type;  // "V" or " "
+  std::filesystem::path job_path;
+  std::filesystem::path report_path;
+  std::filesystem::path cruise_path;  // the job path with the extension ".crz"
+};
+// Region: line 1's first two characters without leading blanks, "0" put in
+// front of a number 1 to 9. Cruise type: the third character when it is "V"
+// or "v". A one-digit region followed at once by "V" ("6V") gives "06" and "V".
+std::string RegionOf(std::string_view line1);
+std::string CruiseTypeOf(std::string_view line1);
+KeyHeader ReadKeyHeader(const std::filesystem::path& key_path);
+
+// 6 or 7 by the first line whose first character is "6" or "7"; 0 when none.
+int DetectJobVersion(const std::filesystem::path& job_path);
+
+// Makes the file writable; when that fails tells the user and returns false.
+bool CheckWritableMedium(platform::Platform& platform, const std::filesystem::path& path);
+
+// False when the file cannot be read or has a line over 105 characters.
+bool CheckLineLengths(const std::filesystem::path& path);
+
+// True when a stratum-unit record ("4") gives a unit of a cutting-unit
+// record ("2") other acres. The two fields are compared at the precision of
+// the narrower one (6 columns), so an area the export wrote in 7 columns
+// agrees with the same area in the 6-column field. No limit on the lines.
+bool HasConflictingUnitAcres(const std::filesystem::path& job_path);
+
+// Appends ("26", msg, date, time, "I", "", "Processing") to the cruise
+// file's MessageLog and commits.
+storage::Status AppendLogEntry(const std::filesystem::path& cruise_path, std::string_view msg, std::string_view date,
+                               std::string_view time);
+
+class CreateCommand {
+ public:
+  // `fs` is for tests that inject file failures; null means the real one.
+  explicit CreateCommand(storage::FileSystem* fs = nullptr) : fs_(fs) {}
+
+  CreateOutcome Run(MainDialog& dialog);
+  // Runs with a given local time (tests).
+  CreateOutcome Run(MainDialog& dialog, const std::tm& local);
+
+ private:
+  CreateOutcome ExportCruiseFile(MainDialog& dialog, const std::tm& local);
+  CreateOutcome ImportKeyFile(MainDialog& dialog, const std::tm& local);
+
+  storage::FileSystem* fs_;
+};
+
+// Installs the Create command into the dialog; `done` sees each outcome.
+void InstallCreateCommand(MainDialog& dialog, std::function<void(CreateOutcome)> done = {});
+
+}  // namespace sw::app

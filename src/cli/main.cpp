@@ -3,7 +3,8 @@
 // --no (or asks on the terminal), prints messages on stderr and reports
 // failure in its exit code.
 //
-// Not for: any decision of its own; MainDialog decides as in the window.
+// Not for: any decision of its own; MainDialog and the Create command decide
+// as in the window.
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
@@ -12,6 +13,7 @@
 #include <iostream>
 #include <optional>
 
+#include "app/create_command.h"
 #include "app/main_dialog.h"
 #include "app/program_location.h"
 #include "platform/scripted_platform.h"
@@ -20,16 +22,66 @@
 namespace {
 
 // Exit codes for scripts.
-constexpr int kExitFailure = 1;             // file refused, options not applicable, conversion failed
+constexpr int kExitCorruptLine = 1;         // a key or job file line over 105 characters
 constexpr int kExitNoBaseDictionary = 2;    // CruiseDefault.stp is not beside the program
 constexpr int kExitNotAvailable = 3;        // this conversion is not built yet
+constexpr int kExitInputRefused = 4;        // file missing, not valid, or not suited to the options
+constexpr int kExitDeclined = 5;            // a question was answered No; nothing was changed
+constexpr int kExitUnanswered = 6;          // a question needed --yes or --no; nothing was changed
+constexpr int kExitCancelled = 7;           // interrupted; nothing was changed
+constexpr int kExitWriteFailed = 8;         // a file could not be made writable or written
+constexpr int kExitBadBaseDictionary = 9;   // CruiseDefault.stp could not be read
+
+constexpr char kExitCodeHelp[] =
+    "Exit codes:\n"
+    "  0  done\n"
+    "  1  a key or job file has a line longer than 105 characters\n"
+    "  2  CruiseDefault.stp is not beside the program\n"
+    "  3  this conversion is not available yet; nothing was written\n"
+    "  4  the file is missing, not valid, or the options do not apply to it\n"
+    "  5  a question was answered No; nothing was changed\n"
+    "  6  a question needed an answer (--yes or --no) and stdin is not a terminal; nothing was changed\n"
+    "  7  cancelled (Ctrl-C); no cruise file was written, existing files are unchanged\n"
+    "  8  a file could not be made writable or written; existing files are unchanged\n"
+    "  9  CruiseDefault.stp could not be read";
+
+// The question that could not be answered, if any.
+std::string g_unanswered;
+
+int ExitCodeOf(sw::app::CreateOutcome outcome) {
+  using sw::app::CreateOutcome;
+  switch (outcome) {
+    case CreateOutcome::kDone: return 0;
+    case CreateOutcome::kNothing: return kExitNotAvailable;
+    case CreateOutcome::kReadOnlyMedium: return kExitWriteFailed;
+    case CreateOutcome::kCorruptLine: return kExitCorruptLine;
+    case CreateOutcome::kInputRefused: return kExitInputRefused;
+    case CreateOutcome::kDeclined: return kExitDeclined;
+    case CreateOutcome::kCancelled: return kExitCancelled;
+    case CreateOutcome::kNoBaseDictionary: return kExitBadBaseDictionary;
+    case CreateOutcome::kFailed: return kExitWriteFailed;
+  }
+  return kExitWriteFailed;
+}
 
 volatile std::sig_atomic_t g_interrupted = 0;
 
 void ConfigureTerminal(sw::platform::ScriptedPlatform& platform, std::optional<sw::platform::Button> answer) {
   platform.SetEcho(&std::cerr);
   const bool interactive = isatty(STDIN_FILENO) != 0 && isatty(STDERR_FILENO) != 0;
-  platform.SetAnswerer(sw::platform::TerminalAnswerer(answer, interactive, std::cin, std::cerr));
+  auto terminal = sw::platform::TerminalAnswerer(answer, interactive, std::cin, std::cerr);
+  if (answer || interactive) {
+    platform.SetAnswerer(terminal);
+  } else {
+    // No way to ask: refuse the question (No changes nothing) and say which.
+    platform.SetAnswerer([](const sw::platform::Message& message) {
+      if (message.buttons != sw::platform::Buttons::kYesNo) return sw::platform::Button::kOk;
+      if (g_unanswered.empty()) g_unanswered = message.text;
+      std::cerr << "stumpwright-cli: cannot answer the question \"" << message.text
+                << "\": stdin is not a terminal; give --yes or --no. Nothing was changed.\n";
+      return sw::platform::Button::kNo;
+    });
+  }
   const bool draw_progress = isatty(STDERR_FILENO) != 0;
   platform.SetPopupFactory([draw_progress](const std::string& caption, bool, const std::string&) {
     return std::make_unique<sw::platform::TerminalProgressPopup>(std::cerr, draw_progress, caption);
@@ -52,8 +104,8 @@ int main(int argc, char** argv) {
   cli.add_flag("--version7", version7, "Cruise files: write Version 7 job and key files");
   auto* yes_flag = cli.add_flag("--yes", yes, "Answer Yes to every question");
   cli.add_flag("--no", no, "Answer No to every question")->excludes(yes_flag);
-  cli.footer("Exit codes: 0 done, 1 failed, 2 CruiseDefault.stp not beside the program, "
-             "3 conversion not available yet.");
+  cli.set_version_flag("--version", std::string(sw::app::kAboutText));
+  cli.footer(kExitCodeHelp);
   CLI11_PARSE(cli, argc, argv);
 
   sw::platform::ScriptedPlatform platform;
@@ -69,20 +121,32 @@ int main(int argc, char** argv) {
   }
   if (!std::filesystem::is_regular_file(file, ec)) {
     std::cerr << "stumpwright-cli: no such file: " << file << "\n";
-    return kExitFailure;
+    return kExitInputRefused;
   }
-  if (!dialog.ChooseFile(std::filesystem::absolute(file, ec).string())) return kExitFailure;
+  if (!dialog.ChooseFile(std::filesystem::absolute(file, ec).string())) return kExitInputRefused;
   if ((gro || version7) && !dialog.window().gro_visible) {
     std::cerr << "stumpwright-cli: --gro and --version7 apply to cruise files (.crz) only\n";
-    return kExitFailure;
+    return kExitInputRefused;
   }
   dialog.SetGroOption(gro);
   dialog.SetVersion7Option(version7);
-  if (!dialog.HasCreateHandler()) {
-    std::cerr << "stumpwright-cli: converting " << dialog.state().SelectedPath
-              << " is not available yet in this version; nothing was written.\n";
-    return kExitNotAvailable;
-  }
+  sw::app::CreateOutcome outcome = sw::app::CreateOutcome::kNothing;
+  sw::app::InstallCreateCommand(dialog, [&outcome](sw::app::CreateOutcome o) { outcome = o; });
   dialog.Create();
-  return g_interrupted != 0 ? kExitFailure : 0;
+  if (!g_unanswered.empty()) return kExitUnanswered;
+  switch (outcome) {
+    case sw::app::CreateOutcome::kNothing:
+      std::cerr << "stumpwright-cli: converting " << dialog.state().SelectedPath
+                << " is not available yet in this version; nothing was written.\n";
+      break;
+    case sw::app::CreateOutcome::kCancelled:
+      std::cerr << "stumpwright-cli: cancelled; no cruise file was written and existing files are unchanged.\n";
+      break;
+    case sw::app::CreateOutcome::kFailed:
+      std::cerr << "stumpwright-cli: failed; no partial output was kept and existing files are unchanged.\n";
+      break;
+    default:
+      break;
+  }
+  return ExitCodeOf(outcome);
 }

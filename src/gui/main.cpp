@@ -1,6 +1,7 @@
 // stumpwright: the window program. Refuses to start without the base
 // dictionary beside it (exit code 0, as the window program always has),
-// otherwise shows the main window until Quit.
+// otherwise shows the main window until Quit, or until a Create that must
+// end the program (exit code 1 for a key or job line over 105 characters).
 //
 // Not for: anything MainDialog decides. STUMPWRIGHT_SCREENSHOT=file.png
 // saves a picture of the window as it first appears and exits.
@@ -11,6 +12,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "app/create_command.h"
 #include "app/main_dialog.h"
 #include "app/program_location.h"
 #include "gui/main_window.h"
@@ -28,11 +30,19 @@ int main(int argc, char** argv) {
 
   sw::gui::MainWindow window(dialog);
   platform.SetMainWindow(&window);
+  // A Create that must end the program (a read-only medium, an over-long
+  // line) closes the window after its message; the line gives exit code 1.
+  int exit_code = 0;
+  sw::app::InstallCreateCommand(dialog, [&window, &exit_code](sw::app::CreateOutcome outcome) {
+    if (!sw::app::EndsProgram(outcome)) return;
+    exit_code = outcome == sw::app::CreateOutcome::kCorruptLine ? 1 : 0;
+    window.done(QDialog::Rejected);
+  });
   if (const char* shot = std::getenv("STUMPWRIGHT_SCREENSHOT"); shot != nullptr && shot[0] != '\0') {
     window.show();
     QApplication::processEvents();
     return window.grab().save(QString::fromLocal8Bit(shot), "PNG") ? 0 : 1;
   }
   window.exec();
-  return 0;
+  return exit_code;
 }

@@ -2,10 +2,14 @@
 // the Browse decision on its file argument, option checks, exit codes.
 #include <gtest/gtest.h>
 
+#include "legacy/import/import_files.h"
 #include "program_runner.h"
+#include "storage/storage.h"
 
 namespace sw::testing {
 namespace {
+
+namespace storage = sw::storage;
 
 TEST(Cli, RefusesWithoutBaseDictionaryAndExits2) {
   ProgramCopy cli("stumpwright-cli", "bin");
@@ -21,8 +25,8 @@ TEST(Cli, FindsTheDictionaryInAFolderWithBlanksAndQuotes) {
   cli.AddBaseDictionary();
   std::ofstream(cli.dir() / "a.key") << "x";
   const RunResult r = cli.Run("", "a.key");
-  EXPECT_EQ(r.exit_code, 3);
-  EXPECT_NE(r.err.find("is not available yet"), std::string::npos) << r.err;
+  EXPECT_EQ(r.exit_code, 4);  // found the dictionary, then the key file names no job file
+  EXPECT_NE(r.err.find("NOT FOUND.  EXIT NOW!"), std::string::npos) << r.err;
 }
 
 TEST(Cli, UnknownEndingIsRefusedWithTheWindowMessage) {
@@ -30,7 +34,7 @@ TEST(Cli, UnknownEndingIsRefusedWithTheWindowMessage) {
   cli.AddBaseDictionary();
   std::ofstream(cli.dir() / "notes.txt") << "x";
   const RunResult r = cli.Run("", "notes.txt");
-  EXPECT_EQ(r.exit_code, 1);
+  EXPECT_EQ(r.exit_code, 4);
   EXPECT_EQ(r.err, "Stumpwright: Not a KEY filename    \nor a CRZ filename.\nTRY AGAIN!\n");
 }
 
@@ -38,7 +42,7 @@ TEST(Cli, MissingFileFails) {
   ProgramCopy cli("stumpwright-cli", "bin");
   cli.AddBaseDictionary();
   const RunResult r = cli.Run("", "absent.key");
-  EXPECT_EQ(r.exit_code, 1);
+  EXPECT_EQ(r.exit_code, 4);
   EXPECT_NE(r.err.find("no such file: absent.key"), std::string::npos);
 }
 
@@ -47,9 +51,10 @@ TEST(Cli, CruiseOptionsOnlyForCruiseFiles) {
   cli.AddBaseDictionary();
   std::ofstream(cli.dir() / "a.key") << "x";
   std::ofstream(cli.dir() / "b.crz") << "x";
-  EXPECT_EQ(cli.Run("", "--gro a.key").exit_code, 1);
+  EXPECT_EQ(cli.Run("", "--gro a.key").exit_code, 4);
   const RunResult r = cli.Run("", "--gro --version7 --yes b.crz");
-  EXPECT_EQ(r.exit_code, 3);
+  EXPECT_EQ(r.exit_code, 4);
+  EXPECT_EQ(r.err, "Stumpwright: NOT A VALID DATA FILE!    \n      TRY AGAIN!\n");
   EXPECT_EQ(r.out, "");
 }
 
@@ -66,6 +71,67 @@ TEST(Cli, NoFileArgumentIsAUsageError) {
   ProgramCopy cli("stumpwright-cli", "bin");
   cli.AddBaseDictionary();
   EXPECT_NE(cli.Run("", "").exit_code, 0);
+}
+
+// A real conversion needs the real base dictionary beside the program.
+class CliConversion : public ::testing::Test {
+ protected:
+  CliConversion() {
+    fs::copy_file(fs::path(SW_BIN_DIR) / "CruiseDefault.stp", cli_.dir() / "CruiseDefault.stp");
+    std::ofstream(cli_.dir() / "sale.key") << sw::test::KeyFileText("06V", "sale.job");
+    std::ofstream(cli_.dir() / "sale.job") << sw::test::JoinLines(sw::test::Version7JobLines(6, 1, true));
+  }
+  ProgramCopy cli_{"stumpwright-cli", "bin"};
+};
+
+TEST_F(CliConversion, KeyFileBecomesACruiseFile) {
+  const RunResult r = cli_.Run("", "sale.key");
+  EXPECT_EQ(r.exit_code, 0) << r.err;
+  EXPECT_NE(r.err.find("MESSAGE: Still processing...\nClick OK to finish\n"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("Stumpwright: Cruise File Created \n" + (cli_.dir() / "sale.crz").string()), std::string::npos)
+      << r.err;
+  auto file = storage::Storage::Open(cli_.dir() / "sale.crz", storage::Storage::Mode::ReadOnly);
+  ASSERT_TRUE(file.ok());
+  EXPECT_EQ(file->GetView("TreeTable").Size(), 6u);
+}
+
+TEST_F(CliConversion, QuestionWithoutYesOrNoOffATerminalStopsAndChangesNothing) {
+  std::ofstream(cli_.dir() / "sale.crz") << "old";
+  const RunResult r = cli_.Run("", "sale.key");
+  EXPECT_EQ(r.exit_code, 6);
+  EXPECT_NE(r.err.find("cannot answer the question \"Cruise File exists \nDO YOU WANT TO DELETE IT?\""),
+            std::string::npos)
+      << r.err;
+  std::ifstream in(cli_.dir() / "sale.crz");
+  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  EXPECT_EQ(text, "old");
+  EXPECT_EQ(cli_.Run("", "--no sale.key").exit_code, 5);
+  EXPECT_EQ(cli_.Run("", "--yes sale.key").exit_code, 0);
+}
+
+TEST_F(CliConversion, OverLongJobLineExitsWith1) {
+  std::ofstream(cli_.dir() / "sale.job", std::ios::app) << "5A" << std::string(104, 'x') << "\n";
+  const RunResult r = cli_.Run("", "sale.key");
+  EXPECT_EQ(r.exit_code, 1);
+  EXPECT_EQ(r.err, "Stumpwright: JOB FILE IS CORRUPT!\nCANNOT CONTINUE!\n");
+  EXPECT_FALSE(fs::exists(cli_.dir() / "sale.crz"));
+}
+
+TEST_F(CliConversion, MissingCruiseFileIsNotCreated) {
+  std::ofstream(cli_.dir() / "x.crz") << "";
+  fs::remove(cli_.dir() / "x.crz");
+  const RunResult r = cli_.Run("", "x.crz");
+  EXPECT_EQ(r.exit_code, 4);
+  EXPECT_FALSE(fs::exists(cli_.dir() / "x.crz"));
+}
+
+TEST_F(CliConversion, HelpListsTheExitCodes) {
+  const RunResult r = cli_.Run("", "--help");
+  EXPECT_EQ(r.exit_code, 0);
+  for (const char* code : {"  1  a key or job file", "  6  a question needed an answer", "  9  CruiseDefault.stp"}) {
+    EXPECT_NE(r.out.find(code), std::string::npos) << code;
+  }
+  EXPECT_EQ(cli_.Run("", "--version").out, "Stumpwright Version 03.18.2010\n");
 }
 
 }  // namespace

@@ -1,2 +1,336 @@
 // JobKeyImporter: a key file and its job file into a new cruise file.
+//
+// Cost is linear in the job file: the record readers keep hash indexes, the
+// progress bar is touched only when its percentage changes, messages are
+// pumped every few lines, each table is sorted once in memory, and the file
+// is committed once, under a temporary name, then moved into place.
 #include "legacy/keyfile/job_key_importer.h"
+
+#include <array>
+#include <string_view>
+#include <system_error>
+#include <vector>
+
+#include "cruisedb/columns.h"
+#include "cruisedb/cruise_tables.h"
+#include "cruisedb/dictionary.h"
+#include "cruisedb/settings.h"
+#include "legacy/files.h"
+#include "legacy/jobfile/job_record_readers.h"
+#include "legacy/jobfile/job_writer.h"
+#include "legacy/keyfile/key_export.h"
+#include "legacy/keyfile/key_reader.h"
+#include "legacy/keyfile/report_codes.h"
+#include "legacy/line.h"
+#include "progress/progress_window.h"
+#include "storage/file_system.h"
+
+namespace sw::legacy::keyfile {
+namespace {
+
+namespace col = cruisedb::col;
+namespace fs = std::filesystem;
+using platform::Buttons;
+using platform::Icon;
+
+// Lines between two message pumps when the percentage does not change.
+constexpr std::size_t kPumpInterval = 64;
+
+// Reorders the rows of a stored table into the engine's SortOn order on
+// `keys` (ties broken by the other columns, then by position), copying each
+// cell once. A table already in order is left alone.
+storage::Status SortTable(storage::View& table, const std::vector<std::string>& keys) {
+  const storage::View sorted = table.SortOn(keys);
+  const std::size_t rows = sorted.Size();
+  bool in_order = true;
+  for (std::size_t r = 0; r < rows && in_order; ++r) in_order = sorted.BaseIndex(r) == r;
+  if (in_order) return storage::Status::Ok();
+
+  const storage::View original = table.Copy();
+  std::vector<std::size_t> columns;
+  for (std::size_t c = 0; c < table.ColumnCount(); ++c) {
+    if (table.ColumnAt(c).type != storage::Type::Subview) columns.push_back(c);
+  }
+  for (std::size_t r = 0; r < rows; ++r) {
+    const std::size_t from = sorted.BaseIndex(r);
+    if (from == r) continue;
+    for (std::size_t c : columns) {
+      storage::Status st = table.Set(r, c, original.Get(from, c));
+      if (!st.ok()) return st;
+    }
+  }
+  return storage::Status::Ok();
+}
+
+struct CleanRule {
+  std::vector<storage::StringColumn> trimmed;
+  std::vector<storage::StringColumn> upper;
+};
+
+std::string_view TrimBlanks(std::string_view text) {
+  const std::size_t first = text.find_first_not_of(' ');
+  if (first == std::string_view::npos) return {};
+  return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+// Removes leading and trailing blanks from the `trimmed` columns and makes
+// the `upper` columns upper case; only changed cells are written.
+storage::Status CleanTable(storage::View& table, const CleanRule& rule) {
+  auto each = [&](const storage::StringColumn& column, auto change) -> storage::Status {
+    const storage::BoundString bound = table.Bind(column);
+    if (!bound.present()) return storage::Status::Ok();
+    for (std::size_t r = 0; r < table.Size(); ++r) {
+      const std::string value = bound.Get(r);
+      std::string changed = change(value);
+      if (changed != value) {
+        storage::Status st = bound.Set(r, changed);
+        if (!st.ok()) return st;
+      }
+    }
+    return storage::Status::Ok();
+  };
+  for (const auto& column : rule.trimmed) {
+    storage::Status st = each(column, [](const std::string& v) { return std::string(TrimBlanks(v)); });
+    if (!st.ok()) return st;
+  }
+  for (const auto& column : rule.upper) {
+    storage::Status st = each(column, [](std::string v) {
+      for (char& c : v) {
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+      }
+      return v;
+    });
+    if (!st.ok()) return st;
+  }
+  return storage::Status::Ok();
+}
+
+storage::Status CleanTextColumns(cruisedb::CruiseTables& t) {
+  const std::array<std::pair<storage::View*, CleanRule>, 8> rules{{
+      {&t.cruise,
+       {{col::SaleNo, col::CruiseNo, col::SaleName, col::Region, col::Forest, col::District, col::Purpose},
+        {col::Purpose}}},
+      {&t.strata, {{col::CruzMeth, col::Stratum, col::Description}, {}}},
+      {&t.units, {{col::CutUnit, col::Description, col::LogMeth, col::PayUnit}, {}}},
+      {&t.counts, {{col::CutUnit, col::Stratum, col::SG, col::Sp}, {}}},
+      {&t.plots, {{col::Stratum, col::CutUnit, col::Plot}, {}}},
+      {&t.subpopulations,
+       {{col::Stratum, col::SG, col::Sp, col::UOMP, col::ProdP, col::ProdS, col::CL, col::LD}, {}}},
+      {&t.trees,
+       {{col::Stratum, col::CutUnit, col::Plot, col::Tree, col::SG, col::Sp, col::ProdP, col::ProdS, col::CL,
+         col::CM, col::UOMP, col::ThreePcode, col::YC, col::ContrSpec, col::LD, col::TreeGrade, col::Clear, col::CR,
+         col::MrchHtT, col::Remarks},
+        {col::LD, col::YC, col::ContrSpec, col::CL, col::CM}}},
+      {&t.logs, {{col::Stratum, col::CutUnit, col::Plot, col::Tree, col::LogNum}, {}}},
+  }};
+  for (const auto& [view, rule] : rules) {
+    storage::Status st = CleanTable(*view, rule);
+    if (!st.ok()) return st;
+  }
+  return storage::Status::Ok();
+}
+
+// Shows progress only when the percentage moves, and pumps messages every
+// kPumpInterval lines and at each percentage step.
+class LineProgress {
+ public:
+  LineProgress(progress::ProgressWindow& window, std::size_t lines)
+      : window_(window), upper_(lines > 0 ? static_cast<int>(lines - 1) : 0) {}
+
+  // After line `index` (from 0); true when the user cancelled.
+  bool Advance(std::size_t index) {
+    const int position = static_cast<int>(index);
+    const int percent = progress::PercentOf(position, 0, upper_);
+    const bool moved = percent != shown_ || index == 0 || position == upper_;
+    if (moved) {
+      shown_ = percent;
+      window_.SetProgressPos(position);
+    }
+    if (moved || ++since_pump_ >= kPumpInterval) {
+      since_pump_ = 0;
+      window_.PumpMessages(true);
+      return window_.IsCancelled();
+    }
+    return false;
+  }
+
+ private:
+  progress::ProgressWindow& window_;
+  int upper_;
+  int shown_ = -1;
+  std::size_t since_pump_ = 0;
+};
+
+}  // namespace
+
+fs::path BuildingPath(const fs::path& cruise_path) {
+  return cruise_path.parent_path() / ("~" + cruise_path.filename().string() + ".building");
+}
+
+storage::FileSystem& JobKeyImporter::files() { return fs_ != nullptr ? *fs_ : *storage::FileSystem::Default(); }
+
+void JobKeyImporter::ReportWriteFailure(const fs::path& path, const std::string& why) {
+  platform_.ShowMessage({"The cruise file could not be written:\n" + path.string() + "\n" + why +
+                             "\nNo cruise file was created; existing files are unchanged.",
+                         "ERROR", Icon::kStop, Buttons::kOk});
+}
+
+int JobKeyImporter::Convert(const ImportRequest& request, std::string& renamed_key, std::string& renamed_job) {
+  cancelled_ = false;
+  const fs::path building = BuildingPath(request.cruise_path);
+  files().Remove(building.string());  // a leftover of an interrupted run
+  const int built = Build(request, building);
+  if (built != kDone) {
+    files().Remove(building.string());
+    return built;
+  }
+  // The conversion succeeded: only now does the new file replace the old one.
+  legacy::MakeWritable(request.cruise_path);
+  storage::Status moved = files().Rename(building.string(), request.cruise_path.string());
+  if (!moved.ok()) {
+    files().Remove(building.string());
+    platform_.ShowMessage({"File cannot be removed!", std::string(cruisedb::config::kProgramName),
+                           Icon::kInformation, Buttons::kOk});
+    return kFailed;
+  }
+  if (request.version == 6) return RewriteVersion6(request, renamed_key, renamed_job);
+  return kDone;
+}
+
+int JobKeyImporter::Build(const ImportRequest& request, const fs::path& building) {
+  const std::string title(cruisedb::config::kProgramName);
+  auto opened = storage::Storage::Open(building, storage::Storage::Mode::ReadWrite, fs_);
+  if (!opened.ok()) {
+    ReportWriteFailure(request.cruise_path, opened.status().message());
+    return kFailed;
+  }
+  storage::Storage file = std::move(opened.value());
+
+  // 1. The dictionary and every table of the new file.
+  cruisedb::NewCruiseFile schema =
+      cruisedb::CreateCruiseSchema(file, request.base_dictionary, cruisedb::JobKeyImportTables());
+  if (!schema.status.ok()) return kNoBaseDictionary;
+  auto opened_tables = cruisedb::OpenCruiseTables(file, cruisedb::JobKeyImportTables());
+  if (!opened_tables.ok()) {
+    ReportWriteFailure(request.cruise_path, opened_tables.status().message());
+    return kFailed;
+  }
+  cruisedb::CruiseTables& t = opened_tables.value();
+  for (storage::View* v : {&t.volume, &t.value, &t.weight, &t.quality, &t.config, &t.message_log, &t.cruise,
+                           &t.strata, &t.units, &t.plots, &t.counts, &t.trees, &t.subpopulations, &t.logs}) {
+    v->SetSize(0);
+  }
+
+  // 3. The key file: report list and settings, then the equation sections.
+  LineReader key(request.key_path);
+  if (!key.is_open()) {
+    platform_.ShowMessage({request.key_path.string() + "\nNOT FOUND.  EXIT NOW!", title, Icon::kExclamation,
+                           Buttons::kOk});
+    return kFailed;
+  }
+  ReportList reports = ReadReportCodes(key);
+  storage::Status st = StoreLegacySettings(t.config, reports.codes, request.key_path.string(),
+                                           request.job_path.string(), request.report_path.string(), request.region);
+  key.Rewind();
+  SectionsRead sections = ReadEquationSections(key, t.volume, t.value, t.weight, t.quality);
+  if (st.ok()) st = sections.status;
+  if (!st.ok()) {
+    ReportWriteFailure(request.cruise_path, st.message());
+    return kFailed;
+  }
+
+  // 4-5. The job file and its line count for the progress range.
+  const LineStats stats = CountLines(request.job_path);
+  LineReader job(request.job_path);
+  if (!stats.opened || !job.is_open()) {
+    platform_.ShowMessage({request.job_path.string() + "\nNOT FOUND.  EXIT NOW!", title, Icon::kExclamation,
+                           Buttons::kOk});
+    return kFailed;
+  }
+  job_lines_ = stats.lines;
+  jobfile::JobTables job_tables{t.cruise, t.units,          t.strata, t.counts,         t.plots,
+                                t.trees,  t.subpopulations, t.logs,   storage::View(), storage::View()};
+  jobfile::JobRecordReaders readers(job_tables,
+                                    jobfile::JobFileContext{request.version == 6 ? 6 : 7, request.region,
+                                                            request.cruise_type});
+
+  // 6-7. The record loop under the progress window.
+  {
+    progress::ProgressWindow window(platform_, "Progress");
+    window.LayoutWindow(1, progress::ProgressWindow::kDefaultWidth);
+    window.SetProgressRange(0, job_lines_ > 0 ? static_cast<int>(job_lines_ - 1) : 0, 1);
+    window.SetMessageText("%s", kCreatingMessage);
+    window.BeginModal("Progress");
+    LineProgress progress(window, job_lines_);
+    std::string line;
+    std::size_t index = 0;
+    while (job.ReadLine(line)) {
+      readers.ReadRecord(line, index + 1);
+      if (progress.Advance(index++)) {
+        cancelled_ = true;
+        window.Close();
+        platform_.ShowMessage({kProgressCancelledMessage, title, Icon::kInformation, Buttons::kOk});
+        return kStopped;
+      }
+    }
+    window.Close();
+  }
+
+  // 9-10. Units of each stratum and log counts of each tree.
+  platform_.ShowMessage({kStillProcessingMessage, "MESSAGE", Icon::kInformation, Buttons::kOk});
+  readers.Finish();
+
+  // 11-12. Sorting.
+  const bool long_file = job_lines_ > kLongJobFileLines;
+  if (long_file) platform_.ShowMessage({kSortingMessage, "MESSAGE", Icon::kInformation, Buttons::kOk});
+  {
+    platform::WaitCursor wait(platform_);
+    const std::vector<std::string> tree_keys{std::string(col::Stratum.name), std::string(col::CutUnit.name),
+                                             std::string(col::Plot.name), std::string(col::Tree.name)};
+    std::vector<std::string> log_keys = tree_keys;
+    log_keys.emplace_back(col::LogNum.name);
+    st = SortTable(t.trees, tree_keys);
+    if (st.ok()) st = SortTable(t.logs, log_keys);
+    // 13. Text cleaning.
+    if (st.ok()) st = CleanTextColumns(t);
+  }
+  if (!st.ok()) {
+    ReportWriteFailure(request.cruise_path, st.message());
+    return kFailed;
+  }
+  if (long_file) platform_.ShowMessage({kAlmostDoneMessage, "MESSAGE", Icon::kInformation, Buttons::kOk});
+
+  // 15. Settings, then the one commit.
+  namespace config = cruisedb::config;
+  st = cruisedb::WriteSetting(t.config, config::General, config::MRU, config::kProgramName);
+  if (st.ok()) st = cruisedb::WriteSetting(t.config, config::General, config::Setup, config::kBaseDictionaryFileName);
+  if (st.ok()) st = cruisedb::WriteSetting(t.config, config::General, config::StructureVersion, schema.base_version);
+  if (st.ok()) st = file.Commit();
+  if (!st.ok()) {
+    ReportWriteFailure(request.cruise_path, st.message());
+    return kFailed;
+  }
+  return kDone;
+}
+
+int JobKeyImporter::RewriteVersion6(const ImportRequest& request, std::string& renamed_key,
+                                    std::string& renamed_job) {
+  auto opened = storage::Storage::Open(request.cruise_path, storage::Storage::Mode::ReadOnly, fs_);
+  if (!opened.ok()) {
+    ReportWriteFailure(request.cruise_path, opened.status().message());
+    return kFailed;
+  }
+  auto tables = cruisedb::OpenCruiseTables(opened.value(), cruisedb::Version7ExportTables());
+  if (!tables.ok()) {
+    ReportWriteFailure(request.cruise_path, tables.status().message());
+    return kFailed;
+  }
+  renamed_key = RewriteVersion6KeyFile(platform_, request.region, request.job_path, request.key_path,
+                                       request.report_path, tables.value());
+  if (renamed_key == "-1") return kStopped;
+  renamed_job = jobfile::JobFileWriter(platform_).RewriteVersion6JobFile(request.job_path, tables.value());
+  if (renamed_job == "-1") return kStopped;
+  return kDone;
+}
+
+}  // namespace sw::legacy::keyfile

@@ -1,0 +1,128 @@
+// The Create command's helpers and its cruise-file branch: key-file header
+// values, today/now, unit-acre conflicts (no line limit, the export's own
+// 7-column areas), and a missing ".crz" that must not be created.
+#include "app/create_command.h"
+
+#include <gtest/gtest.h>
+
+#include "legacy/jobfile/job_layouts.h"
+#include "platform/scripted_platform.h"
+#include "support/temp_dir.h"
+
+namespace sw::app {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace legacy::jobfile;
+using namespace legacy::jobfile::layouts;
+
+TEST(KeyHeader, RegionAndCruiseType) {
+  EXPECT_EQ(RegionOf("6V"), "06");
+  EXPECT_EQ(CruiseTypeOf("6V"), "V");
+  EXPECT_EQ(RegionOf("10"), "10");
+  EXPECT_EQ(CruiseTypeOf("10"), " ");
+  EXPECT_EQ(RegionOf("06v"), "06");
+  EXPECT_EQ(CruiseTypeOf("06v"), "v");
+  EXPECT_EQ(RegionOf(" 6V"), "06");
+  EXPECT_EQ(CruiseTypeOf(" 6V"), "V");
+  EXPECT_EQ(RegionOf("6"), "06");
+  EXPECT_EQ(RegionOf("05D"), "05");
+  EXPECT_EQ(CruiseTypeOf("05D"), " ");
+}
+
+TEST(KeyHeader, PathsBesideTheKeyFile) {
+  sw::test::TempDir dir;
+  fs::create_directories(dir / "a.b");
+  sw::test::WriteFile(dir / "a.b" / "k.key", "06V\nsale\nsale.out\n");
+  const KeyHeader h = ReadKeyHeader(dir / "a.b" / "k.key");
+  EXPECT_EQ(h.job_path, dir / "a.b" / "sale");
+  EXPECT_EQ(h.cruise_path, dir / "a.b" / "sale.crz");  // not "a.crz": the folder's dot is not an extension
+  EXPECT_EQ(h.report_path, dir / "a.b" / "sale.out");
+}
+
+TEST(CreateTimes, BlankPadded) {
+  std::tm t{};
+  t.tm_year = 110;
+  t.tm_mon = 2;
+  t.tm_mday = 5;
+  t.tm_hour = 9;
+  t.tm_min = 7;
+  EXPECT_EQ(TodayText(t), " 3/ 5/2010");
+  EXPECT_EQ(NowText(t), " 9: 7");
+}
+
+std::string Unit(const std::string& unit, double area) {
+  JobRecord r(kUnit2A);
+  r.SetText(u2CutUnit, unit);
+  r.SetReal(u2Area, area);
+  return r.Format() + "\n";
+}
+std::string StratumUnit(const std::string& stratum, const std::string& unit, double acres) {
+  JobRecord r(kStratumUnit4A);
+  r.SetText(su4Stratum, stratum);
+  r.SetText(su4CutUnit, unit);
+  r.SetReal(su4UnitAcres, acres);
+  return r.Format() + "\n";
+}
+
+TEST(ConflictingUnitAcres, AgreeingAndConflicting) {
+  sw::test::TempDir dir;
+  sw::test::WriteFile(dir / "a.job", Unit("1", 12.5) + StratumUnit("1", "1", 12.5));
+  EXPECT_FALSE(HasConflictingUnitAcres(dir / "a.job"));
+  sw::test::WriteFile(dir / "a.job", Unit("1", 12.5) + StratumUnit("1", "1", 12.6));
+  EXPECT_TRUE(HasConflictingUnitAcres(dir / "a.job"));
+}
+
+// The records as the job writer formats them: "%7.2f" areas and "%6.2f"
+// acres. 1000.25 acres read back from 6 columns are "1000.2".
+TEST(ConflictingUnitAcres, LargeAreasTheWriterWroteAgree) {
+  sw::test::TempDir dir;
+  sw::test::WriteFile(dir / "a.job", Unit("1", 1000.25) + StratumUnit("1", "1", 1000.25));
+  EXPECT_FALSE(HasConflictingUnitAcres(dir / "a.job"));
+  sw::test::WriteFile(dir / "a.job", Unit("1", 1000.25) + StratumUnit("1", "1", 1001.25));
+  EXPECT_TRUE(HasConflictingUnitAcres(dir / "a.job"));
+}
+
+TEST(ConflictingUnitAcres, NoLimitOnTheNumberOfRecords) {
+  sw::test::TempDir dir;
+  std::string text;
+  for (int u = 1; u <= 400; ++u) text += Unit(std::to_string(u), 10);
+  for (int u = 1; u <= 400; ++u) text += StratumUnit("1", std::to_string(u), 10);
+  sw::test::WriteFile(dir / "a.job", text);
+  EXPECT_FALSE(HasConflictingUnitAcres(dir / "a.job"));
+  sw::test::WriteFile(dir / "a.job", text + StratumUnit("2", "350", 11));  // past the 300th record
+  EXPECT_TRUE(HasConflictingUnitAcres(dir / "a.job"));
+}
+
+TEST(CheckLines, LongestLineIs105) {
+  sw::test::TempDir dir;
+  sw::test::WriteFile(dir / "a.job", std::string(105, 'x') + "\n");
+  EXPECT_TRUE(CheckLineLengths(dir / "a.job"));
+  sw::test::WriteFile(dir / "a.job", std::string(106, 'x') + "\n");
+  EXPECT_FALSE(CheckLineLengths(dir / "a.job"));
+  EXPECT_FALSE(CheckLineLengths(dir / "absent.job"));
+}
+
+TEST(CreateCruiseBranch, MissingCruiseFileIsReportedAndNotCreated) {
+  sw::test::TempDir dir;
+  platform::ScriptedPlatform platform;
+  MainDialog dialog(platform);
+  ASSERT_TRUE(dialog.Initialise(sw::test::BuiltBaseDictionary().parent_path(), dir.path()));
+  ASSERT_TRUE(dialog.ChooseFile((dir / "absent.crz").string()));
+  EXPECT_EQ(CreateCommand().Run(dialog), CreateOutcome::kInputRefused);
+  ASSERT_EQ(platform.messages().size(), 1u);
+  EXPECT_EQ(platform.messages()[0].text, "NOT A VALID DATA FILE!    \n      TRY AGAIN!");
+  EXPECT_EQ(platform.messages()[0].icon, platform::Icon::kStop);
+  EXPECT_FALSE(fs::exists(dir / "absent.crz"));
+  EXPECT_EQ(dialog.state().SelectedPath, "");
+}
+
+TEST(CreateCommand, NothingChosenDoesNothing) {
+  platform::ScriptedPlatform platform;
+  MainDialog dialog(platform);
+  EXPECT_EQ(CreateCommand().Run(dialog), CreateOutcome::kNothing);
+  EXPECT_TRUE(platform.messages().empty());
+}
+
+}  // namespace
+}  // namespace sw::app

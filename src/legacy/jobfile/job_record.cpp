@@ -2,6 +2,7 @@
 // (see job_record.h).
 #include "legacy/jobfile/job_record.h"
 
+#include <charconv>
 #include <climits>
 #include <cmath>
 #include <cstring>
@@ -53,10 +54,75 @@ void ParseField(const RecordLayout& layout, const FieldSpec& spec, std::string_v
     diagnostics->push_back({line_number, std::string(layout.name), std::string(spec.name), value.text});
 }
 
+// A printf conversion of the simple kinds the layouts use:
+// %[-][width][.precision][l](s|d|f).
+struct SimpleConversion {
+  bool left = false;
+  int width = 0;
+  int precision = -1;
+  char letter = 0;
+};
+
+bool ParseSimpleConversion(const char* format, SimpleConversion& c) {
+  if (*format++ != '%') return false;
+  if (*format == '-') {
+    c.left = true;
+    ++format;
+  }
+  while (IsDigit(*format)) c.width = c.width * 10 + (*format++ - '0');
+  if (*format == '.') {
+    ++format;
+    c.precision = 0;
+    while (IsDigit(*format)) c.precision = c.precision * 10 + (*format++ - '0');
+  }
+  if (*format == 'l') ++format;
+  c.letter = *format++;
+  return *format == '\0' && (c.letter == 's' || c.letter == 'd' || c.letter == 'f') && c.width < 64 &&
+         c.precision < 20;
+}
+
+void AppendPadded(std::string& out, std::string_view text, const SimpleConversion& c) {
+  std::size_t pad = text.size() < static_cast<std::size_t>(c.width) ? c.width - text.size() : 0;
+  if (!c.left) out.append(pad, ' ');
+  out += text;
+  if (c.left) out.append(pad, ' ');
+}
+
+// Formats like printf, without printf's cost for the simple conversions that
+// the layouts use; anything else goes through printf itself.
 void AppendField(std::string& out, const FieldSpec& spec, const FieldValue& value) {
   if (spec.conv == Conv::Literal) {
     out += spec.format;
     return;
+  }
+  SimpleConversion c;
+  if (ParseSimpleConversion(spec.format, c)) {
+    char buffer[400];
+    switch (c.letter) {
+      case 'f': {
+        if (c.precision < 0) c.precision = 6;
+        auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value.real, std::chars_format::fixed,
+                                       c.precision);
+        if (ec == std::errc()) {
+          // printf prints the sign of a negative zero; to_chars does too.
+          AppendPadded(out, std::string_view(buffer, static_cast<std::size_t>(end - buffer)), c);
+          return;
+        }
+        break;
+      }
+      case 'd': {
+        std::int64_t v = spec.format[std::strlen(spec.format) - 2] == 'l' ? value.whole : ClampInt(value.whole);
+        auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, v);
+        AppendPadded(out, std::string_view(buffer, static_cast<std::size_t>(end - buffer)), c);
+        return;
+      }
+      default:
+        if (c.precision < 0) {
+          AppendPadded(out, value.text, c);
+          return;
+        }
+        break;
+    }
   }
   std::size_t n = std::strlen(spec.format);
   char letter = n > 0 ? spec.format[n - 1] : 's';

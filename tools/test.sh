@@ -22,23 +22,21 @@ ctest --test-dir "$root/build/test" --output-on-failure -j"$jobs"
 echo "== build and test under AddressSanitizer and UndefinedBehaviorSanitizer"
 cmake -S "$root" -B "$root/build/asan" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DSW_SANITIZE=ON -DSW_BENCH=OFF >/dev/null
 cmake --build "$root/build/asan" -j"$jobs"
-ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+LSAN_OPTIONS=suppressions="$root/tools/lsan.supp" ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   ctest --test-dir "$root/build/asan" --output-on-failure -j"$jobs"
 
 echo "== fuzz targets, ${fuzz_seconds} s each"
 cmake -S "$root" -B "$root/build/fuzz" -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DSW_FUZZ=ON -DSW_TESTS=OFF -DSW_BENCH=OFF -DSW_GUI=OFF >/dev/null
 cmake --build "$root/build/fuzz" -j"$jobs"
-for target in "$root"/build/fuzz/bin/fuzz_*; do
-  [ -x "$target" ] || continue
+while read -r target seeds; do
+  [ -n "$target" ] || continue
   name="$(basename "$target")"
-  corpus_seed="$root/fuzz/${name#fuzz_}/corpus"
   work="$root/build/fuzz/corpus/$name"
   mkdir -p "$work"
-  seeds=()
-  [ -d "$corpus_seed" ] && seeds+=("$corpus_seed")
   echo "-- $name"
+  # shellcheck disable=SC2086  # seeds is a list of folders
   "$target" -max_total_time="$fuzz_seconds" -rss_limit_mb=2048 -timeout=10 -print_final_stats=0 \
-    "$work" "${seeds[@]}" 2>"$root/build/fuzz/$name.log" || { tail -50 "$root/build/fuzz/$name.log"; exit 1; }
-done
+    "$work" $seeds >"$root/build/fuzz/$name.log" 2>&1 || { tail -50 "$root/build/fuzz/$name.log"; exit 1; }
+done <"$root/build/fuzz/fuzzers.txt"
 echo "all tests passed"

@@ -286,6 +286,10 @@ class Storage {
   // Every view as Name[col:T,...] in storage order, joined by ",".
   std::string Description() const;
   std::vector<std::string> ViewNames() const;
+  // Every top-level property in description order: views (type Subview, no
+  // value) and the non-view I and F fields that old files may hold in their
+  // root row (read only; Commit does not write them).
+  std::vector<std::pair<ColumnInfo, Value>> Properties() const;
   bool HasView(std::string_view name) const;
 
   // Gets a view by description string Name[col:T,...]: creates a missing
@@ -304,6 +308,10 @@ class Storage {
   // state, never a mix. No change since the last commit writes nothing.
   // Fails on a read-only storage.
   Status Commit();
+
+  // Decodes every view now (views are otherwise decoded on first use) and
+  // returns the first problem found in the file.
+  Status Verify();
 
   bool writable() const;
   const std::filesystem::path& path() const;

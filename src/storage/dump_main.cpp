@@ -1,0 +1,37 @@
+// stumpwright-dump: prints a storage file as dump text, or builds a storage
+// file from dump text (--restore TEXT OUT). A thin front end over dump_text.
+#include <fstream>
+#include <iostream>
+#include <sstream>
+
+#include "storage/dump_text.h"
+
+int main(int argc, char** argv) {
+  using namespace sw::storage;
+  if (argc == 2 && std::string(argv[1]) != "--restore") {
+    auto text = DumpFile(argv[1]);
+    if (!text.ok()) {
+      std::cerr << "stumpwright-dump: " << text.status().message() << "\n";
+      return 1;
+    }
+    std::cout << text.value();
+    return std::cout.good() ? 0 : 1;
+  }
+  if (argc == 4 && std::string(argv[1]) == "--restore") {
+    std::ifstream in(argv[2], std::ios::binary);
+    if (!in) {
+      std::cerr << "stumpwright-dump: cannot read \"" << argv[2] << "\"\n";
+      return 1;
+    }
+    std::stringstream buffer;
+    buffer << in.rdbuf();
+    Status st = RestoreDump(buffer.str(), argv[3]);
+    if (!st.ok()) {
+      std::cerr << "stumpwright-dump: " << st.message() << "\n";
+      return 1;
+    }
+    return 0;
+  }
+  std::cerr << "usage: stumpwright-dump FILE\n       stumpwright-dump --restore TEXT OUT\n";
+  return 2;
+}

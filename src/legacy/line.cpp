@@ -20,18 +20,31 @@ LineReader LineReader::FromText(std::string text) {
   return reader;
 }
 
+bool LineReader::Refill() {
+  if (from_text_ || !file_) return false;
+  constexpr std::size_t kBlock = 1 << 16;
+  text_.resize(kBlock);
+  file_.read(text_.data(), static_cast<std::streamsize>(kBlock));
+  text_.resize(static_cast<std::size_t>(file_.gcount()));
+  text_pos_ = 0;
+  return !text_.empty();
+}
+
 int LineReader::Get() {
-  if (from_text_) return text_pos_ < text_.size() ? static_cast<unsigned char>(text_[text_pos_++]) : EOF;
-  return file_.get();
+  if (text_pos_ >= text_.size() && !Refill()) return EOF;
+  return static_cast<unsigned char>(text_[text_pos_++]);
 }
 
 int LineReader::Peek() {
-  if (from_text_) return text_pos_ < text_.size() ? static_cast<unsigned char>(text_[text_pos_]) : EOF;
-  return file_.peek();
+  if (text_pos_ >= text_.size() && !Refill()) return EOF;
+  return static_cast<unsigned char>(text_[text_pos_]);
 }
 
+// The C locale's white space, whatever locale the window system set.
+static bool IsWhiteSpace(int c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+
 void LineReader::SkipWhiteSpace() {
-  for (int c = Peek(); c != EOF && std::isspace(c); c = Peek()) Get();
+  for (int c = Peek(); c != EOF && IsWhiteSpace(c); c = Peek()) Get();
 }
 
 bool LineReader::ReadLine(std::string& line) {
@@ -43,11 +56,18 @@ bool LineReader::ReadLine(std::string& line) {
     at_start_ = false;
     while (Peek() == '\n' || Peek() == '\r') Get();
   }
-  int c = Get();
-  if (c == EOF) return false;
-  while (c != EOF && c != '\n') {
-    line.push_back(static_cast<char>(c));
-    c = Get();
+  if (Peek() == EOF) return false;
+  for (;;) {
+    if (text_pos_ >= text_.size() && !Refill()) break;
+    const std::size_t end = text_.find('\n', text_pos_);
+    if (end == std::string::npos) {
+      line.append(text_, text_pos_, std::string::npos);
+      text_pos_ = text_.size();
+      continue;
+    }
+    line.append(text_, text_pos_, end - text_pos_);
+    text_pos_ = end + 1;
+    break;
   }
   if (!line.empty() && line.back() == '\r') line.pop_back();
   SkipWhiteSpace();
@@ -57,12 +77,12 @@ bool LineReader::ReadLine(std::string& line) {
 }
 
 void LineReader::Rewind() {
-  if (from_text_) {
-    text_pos_ = 0;
-  } else {
+  if (!from_text_) {
     file_.clear();
     file_.seekg(0);
+    text_.clear();
   }
+  text_pos_ = 0;
   at_start_ = true;
 }
 

@@ -41,8 +41,12 @@ class LineReader {
   int Peek();
   void SkipWhiteSpace();
 
+  bool Refill();
+
   std::ifstream file_;
-  std::string text_;   // used instead of file_ when reading from memory
+  // The file is read in large blocks into text_; text read from memory is
+  // held there whole.
+  std::string text_;
   std::size_t text_pos_ = 0;
   bool from_text_ = false;
   bool open_ = false;

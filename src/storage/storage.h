@@ -219,6 +219,10 @@ class View {
   Status InsertAt(std::size_t position, const Row& row = Row(), std::size_t count = 1);
   Status RemoveAt(std::size_t position, std::size_t count = 1);
   Status SetSize(std::size_t size);
+  // Puts the rows in a new order: row i takes the values row order[i] had.
+  // `order` must name every row exactly once; refused on a derived view.
+  // Sorting a stored table is SortOn, then Reorder with its base rows.
+  Status Reorder(const std::vector<std::size_t>& order);
   // Copies row `row` of `source` (columns matched by name) into row `row_index`
   // of this view; columns the source lacks get their defaults.
   Status Replace(std::size_t row_index, const View& source, std::size_t row);

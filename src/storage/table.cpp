@@ -224,6 +224,44 @@ void Cells::Resize(std::size_t rows) {
   }
 }
 
+namespace {
+template <class V>
+void Gather(V& values, const std::vector<std::size_t>& order) {
+  V out;
+  out.resize_uninitialized(order.size());
+  for (std::size_t i = 0; i < order.size(); ++i) out[i] = values[order[i]];
+  values = std::move(out);
+}
+}  // namespace
+
+void Cells::Permute(const std::vector<std::size_t>& order) {
+  if (!materialized) return;
+  switch (type) {
+    case Type::Int: {
+      std::vector<std::int32_t> values(order.size());
+      for (std::size_t i = 0; i < order.size(); ++i) values[i] = ints.Get(order[i]);
+      for (std::size_t i = 0; i < order.size(); ++i) ints.Set(i, values[i]);
+      break;
+    }
+    case Type::Long: Gather(longs, order); break;
+    case Type::Float: Gather(floats, order); break;
+    case Type::Double: Gather(doubles, order); break;
+    case Type::String: case Type::Bytes: {
+      ByteArena out;
+      out.StartFill(order.size(), 0);
+      for (std::size_t i : order) out.Push(items.Get(i));
+      items = std::move(out);
+      break;
+    }
+    case Type::Subview: {
+      std::vector<std::shared_ptr<Table>> out(order.size());
+      for (std::size_t i = 0; i < order.size(); ++i) out[i] = subs[order[i]];
+      subs = std::move(out);
+      break;
+    }
+  }
+}
+
 // ----------------------------------------------------------------- Table ---
 
 std::shared_ptr<Table> Table::Make(const std::vector<FieldDef>& defs) {
@@ -287,6 +325,11 @@ void Table::Touch(int col) {
 void Table::InsertRows(std::size_t pos, std::size_t count) {
   for (auto& c : cols) c.cells.InsertRows(pos, count);
   rows += count;
+  Touch(-1);
+}
+
+void Table::Permute(const std::vector<std::size_t>& order) {
+  for (auto& c : cols) c.cells.Permute(order);
   Touch(-1);
 }
 

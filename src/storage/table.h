@@ -98,6 +98,8 @@ struct Cells {
   void InsertRows(std::size_t pos, std::size_t count);
   void EraseRows(std::size_t pos, std::size_t count);
   void Resize(std::size_t rows);
+  // Row i takes the value row order[i] had; `order` is a permutation.
+  void Permute(const std::vector<std::size_t>& order);
 };
 
 enum class ColumnKind { Described, Hidden, Transient };
@@ -130,6 +132,8 @@ struct Table : std::enable_shared_from_this<Table> {
   void InsertRows(std::size_t pos, std::size_t count);
   void EraseRows(std::size_t pos, std::size_t count);
   void Resize(std::size_t n);
+  // Reorders every column: row i takes the values of row order[i].
+  void Permute(const std::vector<std::size_t>& order);
 
   // Typed reads with conversion; rows outside give the default.
   std::string GetString(std::size_t row, int col) const;

@@ -5,6 +5,8 @@
 // Not for: storage-level operations (storage.cpp).
 #include <algorithm>
 #include <new>
+#include <cmath>
+#include <cstring>
 #include <numeric>
 #include <stdexcept>
 
@@ -101,14 +103,82 @@ std::vector<int> AllColumns(const ViewImpl& v) {
 
 std::size_t BaseRow(const ViewImpl& v, std::size_t row) { return v.derived ? v.rows[row] : row; }
 
+// Appends bytes whose unsigned byte order is the engine's order of the cell,
+// so that a row's leading sort columns compare as one memcmp. Text folds
+// A-Z to a-z; zero and one bytes are escaped so that the 0 terminator sorts
+// a prefix first. Numbers are big-endian with the sign flipped; -0 equals 0
+// and every NaN sorts last, as CompareCells has it.
+void AppendSortBytes(std::string& key, const Table& t, std::size_t row, int col) {
+  const Type type = t.cols[static_cast<std::size_t>(col)].cells.type;
+  auto put64 = [&key](std::uint64_t v) {
+    for (int shift = 56; shift >= 0; shift -= 8) key.push_back(static_cast<char>((v >> shift) & 0xFF));
+  };
+  switch (type) {
+    case Type::String: case Type::Bytes: {
+      for (char ch : t.Item(row, col)) {
+        auto b = static_cast<unsigned char>(ch);
+        if (type == Type::String && b >= 'A' && b <= 'Z') b = static_cast<unsigned char>(b + 32);
+        if (b <= 1) {
+          key.push_back('\x01');
+          key.push_back(static_cast<char>(b + 1));
+        } else {
+          key.push_back(static_cast<char>(b));
+        }
+      }
+      key.push_back('\0');
+      return;
+    }
+    case Type::Int: case Type::Long:
+      put64(static_cast<std::uint64_t>(t.GetLong(row, col)) ^ (std::uint64_t{1} << 63));
+      return;
+    case Type::Float: case Type::Double: {
+      double v = type == Type::Float ? static_cast<double>(t.GetFloat(row, col)) : t.GetDouble(row, col);
+      if (std::isnan(v)) {
+        put64(~std::uint64_t{0});
+        return;
+      }
+      if (v == 0.0) v = 0.0;  // -0 sorts with 0
+      std::uint64_t bits;
+      std::memcpy(&bits, &v, sizeof bits);
+      put64((bits >> 63) ? ~bits : bits | (std::uint64_t{1} << 63));
+      return;
+    }
+    case Type::Subview:
+      return;
+  }
+}
+
 // Row order of a sort: keys, then every other column, then base position.
+// The leading ascending columns are encoded once per row so that most
+// comparisons are one memcmp over contiguous bytes.
 std::vector<std::size_t> SortedRows(const ViewImpl& v, const std::vector<int>& order, const std::vector<bool>& descending) {
   std::vector<std::size_t> idx(v.Size());
   std::iota(idx.begin(), idx.end(), 0);
   const Table& t = *v.table;
-  std::stable_sort(idx.begin(), idx.end(), [&](std::size_t a, std::size_t b) {
+  std::size_t encoded = 0;
+  while (encoded < order.size() && encoded < 8 && !descending[encoded] &&
+         t.cols[static_cast<std::size_t>(order[encoded])].cells.type != Type::Subview) {
+    ++encoded;
+  }
+  std::string keys;
+  std::vector<std::size_t> key_start(idx.size() + 1, 0);
+  if (encoded > 0) {
+    for (std::size_t r = 0; r < idx.size(); ++r) {
+      key_start[r] = keys.size();
+      for (std::size_t k = 0; k < encoded; ++k) AppendSortBytes(keys, t, BaseRow(v, r), order[k]);
+    }
+    key_start[idx.size()] = keys.size();
+  }
+  auto key = [&](std::size_t r) {
+    return std::string_view(keys.data() + key_start[r], key_start[r + 1] - key_start[r]);
+  };
+  std::sort(idx.begin(), idx.end(), [&](std::size_t a, std::size_t b) {
+    if (encoded > 0) {
+      const int c = key(a).compare(key(b));
+      if (c != 0) return c < 0;
+    }
     const std::size_t ra = BaseRow(v, a), rb = BaseRow(v, b);
-    for (std::size_t k = 0; k < order.size(); ++k) {
+    for (std::size_t k = encoded; k < order.size(); ++k) {
       const int c = CompareCells(t, ra, order[k], t, rb, order[k]);
       if (c != 0) return descending[k] ? c > 0 : c < 0;
     }
@@ -254,6 +324,23 @@ Status View::RemoveAt(std::size_t position, std::size_t count) {
       return Status::Error("cannot remove rows " + std::to_string(position) + ".." + std::to_string(position + count) + " of a view with " + std::to_string(t.rows) + " rows");
     }
     if (count) t.EraseRows(position, count);
+    return Status::Ok();
+  });
+}
+
+Status View::Reorder(const std::vector<std::size_t>& order) {
+  if (impl_->derived) return RefuseDerived();
+  return GuardStatus([&]() -> Status {
+    Table& t = *impl_->table;
+    if (order.size() != t.rows) return Status::Error("a new row order must name every row once");
+    std::vector<bool> seen(order.size(), false);
+    bool identity = true;
+    for (std::size_t i = 0; i < order.size(); ++i) {
+      if (order[i] >= order.size() || seen[order[i]]) return Status::Error("a new row order must name every row once");
+      seen[order[i]] = true;
+      identity = identity && order[i] == i;
+    }
+    if (!identity) t.Permute(order);
     return Status::Ok();
   });
 }

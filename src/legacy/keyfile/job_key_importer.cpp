@@ -36,30 +36,14 @@ using platform::Icon;
 // Lines between two message pumps when the percentage does not change.
 constexpr std::size_t kPumpInterval = 64;
 
-// Reorders the rows of a stored table into the engine's SortOn order on
-// `keys` (ties broken by the other columns, then by position), copying each
-// cell once. A table already in order is left alone.
+// Puts the rows of a stored table into the engine's SortOn order on `keys`
+// (ties broken by the other columns, then by position), moving each column
+// once in memory.
 storage::Status SortTable(storage::View& table, const std::vector<std::string>& keys) {
   const storage::View sorted = table.SortOn(keys);
-  const std::size_t rows = sorted.Size();
-  bool in_order = true;
-  for (std::size_t r = 0; r < rows && in_order; ++r) in_order = sorted.BaseIndex(r) == r;
-  if (in_order) return storage::Status::Ok();
-
-  const storage::View original = table.Copy();
-  std::vector<std::size_t> columns;
-  for (std::size_t c = 0; c < table.ColumnCount(); ++c) {
-    if (table.ColumnAt(c).type != storage::Type::Subview) columns.push_back(c);
-  }
-  for (std::size_t r = 0; r < rows; ++r) {
-    const std::size_t from = sorted.BaseIndex(r);
-    if (from == r) continue;
-    for (std::size_t c : columns) {
-      storage::Status st = table.Set(r, c, original.Get(from, c));
-      if (!st.ok()) return st;
-    }
-  }
-  return storage::Status::Ok();
+  std::vector<std::size_t> order(sorted.Size());
+  for (std::size_t r = 0; r < order.size(); ++r) order[r] = sorted.BaseIndex(r);
+  return table.Reorder(order);
 }
 
 struct CleanRule {

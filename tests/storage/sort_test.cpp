@@ -1,0 +1,117 @@
+// Sorting large views: the order SortOn gives equals the cell-by-cell
+// comparison rules (text without regard to A-Z case, unsigned bytes, prefix
+// first; numbers signed; -0 equal to 0; NaN last), and Reorder puts a stored
+// table into that order.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <random>
+
+#include "storage/storage.h"
+
+namespace sw::storage {
+namespace {
+
+// The comparison rules, written out independently of the engine.
+int CompareNumbers(double a, double b) {
+  const bool na = std::isnan(a), nb = std::isnan(b);
+  if (na || nb) return na == nb ? 0 : (na ? 1 : -1);
+  return a < b ? -1 : (a > b ? 1 : 0);
+}
+
+struct RowValues {
+  std::string s;
+  std::int32_t i;
+  float f;
+  double d;
+  std::string t;
+};
+
+int CompareRows(const RowValues& a, const RowValues& b, const std::vector<int>& order) {
+  for (int c : order) {
+    int r = 0;
+    switch (c) {
+      case 0: r = CompareText(a.s, b.s); break;
+      case 1: r = a.i < b.i ? -1 : (a.i > b.i ? 1 : 0); break;
+      case 2: r = CompareNumbers(a.f, b.f); break;
+      case 3: r = CompareNumbers(a.d, b.d); break;
+      case 4: r = CompareText(a.t, b.t); break;
+    }
+    if (r != 0) return r;
+  }
+  return 0;
+}
+
+TEST(SortOrder, MatchesTheComparisonRulesOnRandomRows) {
+  std::mt19937 random(11);
+  const std::vector<std::string> texts{"", " ", "a", "A", "ab", "aB", "abc", "b", "Z", "z", "[", "_", "`",
+                                       "~", "\x01", std::string("\0x", 2), "\xC9", "\xE9", "10", "9", "a "};
+  const std::vector<float> floats{0.0f, -0.0f, 1.5f, -1.5f, NAN, INFINITY, -INFINITY, 1e-40f};
+  const std::vector<double> doubles{0.0, -0.0, 2.25, -2.25, NAN, 1e300, -1e-300};
+  std::vector<RowValues> rows;
+  View v;
+  auto opened = Storage::Open("/nonexistent-dir/none.mk4", Storage::Mode::ReadOnly);
+  ASSERT_TRUE(opened);
+  auto view = opened->GetAs("v[s:S,i:I,f:F,d:D,t:S]");
+  ASSERT_TRUE(view);
+  v = *view;
+  auto s = v.Bind(StringColumn("s"));
+  auto i = v.Bind(IntColumn("i"));
+  auto f = v.Bind(FloatColumn("f"));
+  auto d = v.Bind(DoubleColumn("d"));
+  auto t = v.Bind(StringColumn("t"));
+  for (int r = 0; r < 3000; ++r) {
+    RowValues row{texts[random() % texts.size()], static_cast<std::int32_t>(random() % 7) - 3,
+                  floats[random() % floats.size()], doubles[random() % doubles.size()],
+                  texts[random() % texts.size()]};
+    const auto at = static_cast<std::size_t>(v.Add());
+    ASSERT_TRUE(s.Set(at, row.s) && i.Set(at, row.i) && f.Set(at, row.f) && d.Set(at, row.d) && t.Set(at, row.t));
+    rows.push_back(row);
+  }
+  const std::vector<std::pair<std::vector<std::string>, std::vector<int>>> sorts{
+      {{"s"}, {0, 1, 2, 3, 4}}, {{"f", "s"}, {2, 0, 1, 3, 4}}, {{"d", "t", "i"}, {3, 4, 1, 0, 2}}, {{}, {0, 1, 2, 3, 4}}};
+  for (const auto& [keys, order] : sorts) {
+    SCOPED_TRACE(keys.empty() ? "all columns" : keys.front());
+    View sorted = v.SortOn(keys);
+    ASSERT_EQ(sorted.Size(), rows.size());
+    for (std::size_t r = 1; r < sorted.Size(); ++r) {
+      const std::size_t a = sorted.BaseIndex(r - 1), b = sorted.BaseIndex(r);
+      const int c = CompareRows(rows[a], rows[b], order);
+      ASSERT_TRUE(c < 0 || (c == 0 && a < b)) << "rows " << a << " and " << b << " out of order at " << r;
+    }
+  }
+}
+
+TEST(Reorder, PutsAStoredTableIntoSortedOrder) {
+  auto opened = Storage::Open("/nonexistent-dir/none.mk4", Storage::Mode::ReadOnly);
+  ASSERT_TRUE(opened);
+  View v = opened->GetAs("t[k:S,n:I,x:D,sub[q:S]]").value();
+  const std::vector<std::string> keys{"d", "b", "E", "a", "c"};
+  for (std::size_t r = 0; r < keys.size(); ++r) {
+    v.Add(Row().Set("k", keys[r]).Set("n", static_cast<std::int32_t>(r)).Set("x", 0.5 * static_cast<double>(r)));
+    View sub = v.Subview(r, SubviewColumn("sub"));
+    sub.Add(Row().Set("q", "of " + keys[r]));
+  }
+  View sorted = v.SortOn({"k"});
+  std::vector<std::size_t> order;
+  for (std::size_t r = 0; r < sorted.Size(); ++r) order.push_back(sorted.BaseIndex(r));
+  ASSERT_TRUE(v.Reorder(order));
+  const std::vector<std::string> expected{"a", "b", "c", "d", "E"};
+  auto k = v.Bind(StringColumn("k"));
+  auto n = v.Bind(IntColumn("n"));
+  auto x = v.Bind(DoubleColumn("x"));
+  for (std::size_t r = 0; r < expected.size(); ++r) {
+    EXPECT_EQ(k.Get(r), expected[r]);
+    EXPECT_EQ(keys[static_cast<std::size_t>(n.Get(r))], expected[r]) << "the row moved whole";
+    EXPECT_DOUBLE_EQ(x.Get(r), 0.5 * n.Get(r));
+    EXPECT_EQ(v.Subview(r, SubviewColumn("sub")).GetText(0, 0), "of " + expected[r]);
+  }
+  EXPECT_FALSE(v.Reorder({0, 1, 2}));           // not every row
+  EXPECT_FALSE(v.Reorder({0, 1, 2, 3, 3}));     // a row twice
+  EXPECT_FALSE(v.Reorder({0, 1, 2, 3, 9}));     // no such row
+  EXPECT_FALSE(sorted.Reorder({4, 3, 2, 1, 0}));  // derived views are not reordered
+  EXPECT_EQ(k.Get(0), "a");
+}
+
+}  // namespace
+}  // namespace sw::storage

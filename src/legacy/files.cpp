@@ -20,7 +20,8 @@ bool MakeWritable(const fs::path& path) {
 bool WriteFileReplacing(const fs::path& target, const std::function<bool(std::ostream&)>& write, std::string& error) {
   std::random_device random;
   fs::path temp = target;
-  temp += ".tmp" + std::to_string(random() % 1000000);
+  temp += ".tmp";
+  temp += std::to_string(random() % 1000000);
   std::error_code ec;
   bool ok = false;
   {

@@ -117,7 +117,9 @@ std::string NormaliseRegion(std::string_view region) {
       if (ch == ' ') ch = '0';
     return out;
   }
-  return "0" + std::string(region);
+  std::string out = "0";
+  out += region;
+  return out;
 }
 
 std::string ExpandYear(std::string_view year) {

@@ -104,17 +104,6 @@ void DropUnkept(Table& t) {
   t.cols = std::move(kept);
 }
 
-template <class F>
-auto Guard(F&& f) -> decltype(f()) {
-  try {
-    return f();
-  } catch (const std::bad_alloc&) {
-    return Status::Error("out of memory");
-  } catch (const std::exception& e) {
-    return Status::Error(e.what());
-  }
-}
-
 }  // namespace
 
 Storage::Storage() : impl_(std::make_unique<detail::StorageImpl>()) {}
@@ -272,7 +261,7 @@ void Restructure(Table& t, const std::vector<FieldDef>& defs) {
 }  // namespace
 
 Result<View> Storage::GetAs(std::string_view description) {
-  return Guard([&]() -> Result<View> {
+  return detail::CatchAll([&]() -> Result<View> {
     bool bracket = false;
     auto parsed = ParseViewDescription(description, &bracket);
     if (!parsed.ok()) return parsed.status();
@@ -318,7 +307,7 @@ Result<View> Storage::GetAs(std::string_view description) {
 }
 
 Status Storage::Commit() {
-  return Guard([&]() -> Status {
+  return detail::CatchAll([&]() -> Status {
     auto* impl = impl_.get();
     if (impl->mode != Mode::ReadWrite) return Status::Error("the storage \"" + impl->path.string() + "\" is opened read-only");
     if (!impl->damage.ok()) return Status::Error("cannot commit a damaged storage: " + impl->damage.message());
@@ -384,11 +373,17 @@ Status Storage::Commit() {
 }
 
 Status Storage::Verify() {
-  return Guard([&]() -> Status {
+  return detail::CatchAll([&]() -> Status {
     for (auto& e : impl_->entries) {
       if (e.def.type != Type::Subview) continue;
       auto t = impl_->Load(e);
-      if (!t.ok()) return Status::Error("\"" + impl_->path.string() + "\": " + t.status().message());
+      if (!t.ok()) {
+        std::string message = "\"";
+        message += impl_->path.string();
+        message += "\": ";
+        message += t.status().message();
+        return Status::Error(std::move(message));
+      }
     }
     return impl_->damage;
   });

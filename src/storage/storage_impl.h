@@ -3,7 +3,9 @@
 // Not for: users of the engine; include storage.h instead.
 #pragma once
 
+#include <exception>
 #include <memory>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -66,6 +68,19 @@ struct StorageImpl {
   bool Changed() const;
   Status RefreshUsed();
 };
+
+// Runs `f`, turning an escaping exception into an error Status (or a Result
+// holding one), so that nothing crosses the public API.
+template <class F>
+auto CatchAll(F&& f) -> decltype(f()) {
+  try {
+    return f();
+  } catch (const std::bad_alloc&) {
+    return Status::Error("out of memory");
+  } catch (const std::exception& e) {
+    return Status::Error(e.what());
+  }
+}
 
 }  // namespace detail
 }  // namespace sw::storage

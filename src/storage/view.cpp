@@ -196,16 +196,6 @@ auto Guard(F&& f, decltype(f()) fallback) -> decltype(f()) {
   }
 }
 
-template <class F>
-Status GuardStatus(F&& f) {
-  try {
-    return f();
-  } catch (const std::bad_alloc&) {
-    return Status::Error("out of memory");
-  } catch (const std::exception& e) {
-    return Status::Error(e.what());
-  }
-}
 
 }  // namespace
 
@@ -304,7 +294,7 @@ long View::Add(const Row& row) {
 
 Status View::InsertAt(std::size_t position, const Row& row, std::size_t count) {
   if (impl_->derived) return RefuseDerived();
-  return GuardStatus([&]() -> Status {
+  return detail::CatchAll([&]() -> Status {
     Table& t = *impl_->table;
     if (position > t.rows) return Status::Error("insert position " + std::to_string(position) + " is beyond the view's " + std::to_string(t.rows) + " rows");
     t.InsertRows(position, count);
@@ -318,7 +308,7 @@ Status View::InsertAt(std::size_t position, const Row& row, std::size_t count) {
 
 Status View::RemoveAt(std::size_t position, std::size_t count) {
   if (impl_->derived) return RefuseDerived();
-  return GuardStatus([&]() -> Status {
+  return detail::CatchAll([&]() -> Status {
     Table& t = *impl_->table;
     if (position > t.rows || count > t.rows - position) {
       return Status::Error("cannot remove rows " + std::to_string(position) + ".." + std::to_string(position + count) + " of a view with " + std::to_string(t.rows) + " rows");
@@ -330,7 +320,7 @@ Status View::RemoveAt(std::size_t position, std::size_t count) {
 
 Status View::Reorder(const std::vector<std::size_t>& order) {
   if (impl_->derived) return RefuseDerived();
-  return GuardStatus([&]() -> Status {
+  return detail::CatchAll([&]() -> Status {
     Table& t = *impl_->table;
     if (order.size() != t.rows) return Status::Error("a new row order must name every row once");
     std::vector<bool> seen(order.size(), false);
@@ -347,7 +337,7 @@ Status View::Reorder(const std::vector<std::size_t>& order) {
 
 Status View::SetSize(std::size_t size) {
   if (impl_->derived) return RefuseDerived();
-  return GuardStatus([&]() -> Status {
+  return detail::CatchAll([&]() -> Status {
     if (size > 0x7FFFFFFF) return Status::Error("too many rows");
     impl_->table->Resize(size);
     return Status::Ok();
@@ -355,7 +345,7 @@ Status View::SetSize(std::size_t size) {
 }
 
 Status View::Replace(std::size_t row_index, const View& source, std::size_t row) {
-  return GuardStatus([&]() -> Status {
+  return detail::CatchAll([&]() -> Status {
     if (row_index >= Size()) return Status::Error("row " + std::to_string(row_index) + " is outside the view");
     if (row >= source.Size()) return Status::Error("source row " + std::to_string(row) + " is outside the source view");
     Table& t = *impl_->table;
@@ -409,7 +399,7 @@ Status View::Set(std::size_t row, std::size_t column, const Value& value) {
   if (!impl_->Map(row, static_cast<int>(column), &r, &c)) {
     return Status::Error("cell (" + std::to_string(row) + ", " + std::to_string(column) + ") is outside the view");
   }
-  return GuardStatus([&]() { return impl_->table->Set(r, c, value); });
+  return detail::CatchAll([&]() { return impl_->table->Set(r, c, value); });
 }
 
 std::string View::GetText(std::size_t row, std::size_t column) const {
@@ -644,7 +634,7 @@ Status Bound<T>::Set(std::size_t row, const value_type& value) const {
   std::size_t r;
   int c;
   if (!impl_->Map(row, index_, &r, &c)) return Status::Error("row " + std::to_string(row) + " is outside the view");
-  return GuardStatus([&]() {
+  return detail::CatchAll([&]() {
     Write(*impl_->table, r, c, value);
     return Status::Ok();
   });

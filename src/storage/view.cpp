@@ -172,7 +172,23 @@ std::vector<std::size_t> SortedRows(const ViewImpl& v, const std::vector<int>& o
   auto key = [&](std::size_t r) {
     return std::string_view(keys.data() + key_start[r], key_start[r + 1] - key_start[r]);
   };
-  std::sort(idx.begin(), idx.end(), [&](std::size_t a, std::size_t b) {
+  // The first eight key bytes of each row ride along with its index, so that
+  // most comparisons touch only the array being sorted.
+  struct Entry {
+    std::uint64_t prefix;
+    std::size_t row;
+  };
+  std::vector<Entry> entries(idx.size());
+  for (std::size_t r = 0; r < idx.size(); ++r) {
+    std::uint64_t prefix = 0;
+    const std::string_view k = encoded > 0 ? key(r) : std::string_view();
+    for (std::size_t b = 0; b < 8; ++b)
+      prefix = (prefix << 8) | (b < k.size() ? static_cast<unsigned char>(k[b]) : 0u);
+    entries[r] = Entry{prefix, r};
+  }
+  std::sort(entries.begin(), entries.end(), [&](const Entry& ea, const Entry& eb) {
+    if (ea.prefix != eb.prefix) return ea.prefix < eb.prefix;
+    const std::size_t a = ea.row, b = eb.row;
     if (encoded > 0) {
       const int c = key(a).compare(key(b));
       if (c != 0) return c < 0;
@@ -184,6 +200,7 @@ std::vector<std::size_t> SortedRows(const ViewImpl& v, const std::vector<int>& o
     }
     return ra < rb;
   });
+  for (std::size_t r = 0; r < idx.size(); ++r) idx[r] = entries[r].row;
   return idx;
 }
 

@@ -133,6 +133,7 @@ struct JobRecordReaders::State {
   std::unordered_map<std::string, std::size_t> counts;
   std::unordered_set<std::string> plots;
   std::unordered_map<std::string, TreeEntry> trees;
+  std::unordered_map<std::string, int> logs_per_tree;  // LogTable rows added per tree key
   std::unordered_set<std::string> subpops;
 
   State(const JobTables& tables, JobFileContext context)
@@ -666,9 +667,13 @@ void JobRecordReaders::ReadLogRecord(const JobRecord& r) {
   State& s = *state_;
   auto& l = s.log;
   const RecordLayout* layout = r.layout();
+  int* tree_logs = nullptr;  // the tree's log count, found once per record
   auto add_row = [&](std::string_view log_num) -> std::size_t {
     std::size_t row = s.AddRow(s.t.logs);
     if (row == SIZE_MAX) return row;
+    if (tree_logs == nullptr)
+      tree_logs = &s.logs_per_tree[FoldedKey({r.Text(kStratum), r.Text(kCutUnit), r.Text(kPlot), r.Text(kTree)})];
+    ++*tree_logs;
     l.Stratum.Set(row, r.Text(kStratum));
     l.CutUnit.Set(row, r.Text(kCutUnit));
     l.Plot.Set(row, r.Text(kPlot));
@@ -745,10 +750,7 @@ void JobRecordReaders::BuildStratumUnits() {
 
 void JobRecordReaders::CountTreeLogs() {
   State& s = *state_;
-  auto& l = s.log;
-  std::unordered_map<std::string, int> logs_per_tree;
-  for (std::size_t r = 0; r < s.t.logs.Size(); ++r)
-    ++logs_per_tree[FoldedKey({l.Stratum.Get(r), l.CutUnit.Get(r), l.Plot.Get(r), l.Tree.Get(r)})];
+  const auto& logs_per_tree = s.logs_per_tree;
   auto& t = s.tree;
   for (std::size_t r = 0; r < s.t.trees.Size(); ++r) {
     auto it = logs_per_tree.find(FoldedKey({t.Stratum.Get(r), t.CutUnit.Get(r), t.Plot.Get(r), t.Tree.Get(r)}));

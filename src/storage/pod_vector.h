@@ -19,7 +19,7 @@ namespace sw::storage {
 // filled. A hint only; failure is harmless.
 inline void AdviseHuge(void* p, std::size_t bytes) {
   constexpr std::size_t kHuge = std::size_t{2} << 20;
-  if (bytes < 4 * kHuge) return;
+  if (bytes < kHuge) return;
   const auto begin = (reinterpret_cast<std::uintptr_t>(p) + kHuge - 1) & ~(kHuge - 1);
   const auto end = (reinterpret_cast<std::uintptr_t>(p) + bytes) & ~(kHuge - 1);
   if (end > begin) ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);

@@ -23,8 +23,7 @@ inline void AppendKeyPart(std::string& key, std::string_view part) {
 }
 
 inline std::string FoldedKey(std::initializer_list<std::string_view> parts) {
-  std::string key;
-  key.reserve(32);
+  std::string key;  // short keys stay in the string's own buffer
   for (std::string_view part : parts) AppendKeyPart(key, part);
   return key;
 }

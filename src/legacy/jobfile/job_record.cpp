@@ -21,8 +21,8 @@ int ClampInt(std::int64_t value) {
   return static_cast<int>(value);
 }
 
-void Convert(const FieldSpec& spec, FieldValue& value) {
-  switch (spec.conv) {
+void Convert(const FieldSpec& def, FieldValue& value) {
+  switch (def.conv) {
     case Conv::Real: {
       double v = Atof(value.text);
       if (!std::isfinite(v)) v = 0.0;  // "inf", "nan", 1e999: nothing a job file means
@@ -46,12 +46,12 @@ void Convert(const FieldSpec& spec, FieldValue& value) {
   }
 }
 
-void ParseField(const RecordLayout& layout, const FieldSpec& spec, std::string_view line, std::size_t offset,
+void ParseField(const RecordLayout& layout, const FieldSpec& def, std::string_view line, std::size_t offset,
                 FieldValue& value, std::size_t line_number, Diagnostics* diagnostics) {
-  value.text = FixedField(line, offset + spec.start, offset + spec.end);
-  Convert(spec, value);
-  if (diagnostics != nullptr && IsMalformedNumber(value.text, spec.conv))
-    diagnostics->push_back({line_number, std::string(layout.name), std::string(spec.name), value.text});
+  value.text = FixedField(line, offset + def.start, offset + def.end);
+  Convert(def, value);
+  if (diagnostics != nullptr && IsMalformedNumber(value.text, def.conv))
+    diagnostics->push_back({line_number, std::string(layout.name), std::string(def.name), value.text});
 }
 
 // A printf conversion of the simple kinds the layouts use:
@@ -90,13 +90,13 @@ void AppendPadded(std::string& out, std::string_view text, const SimpleConversio
 
 // Formats like printf, without printf's cost for the simple conversions that
 // the layouts use; anything else goes through printf itself.
-void AppendField(std::string& out, const FieldSpec& spec, const FieldValue& value) {
-  if (spec.conv == Conv::Literal) {
-    out += spec.format;
+void AppendField(std::string& out, const FieldSpec& def, const FieldValue& value) {
+  if (def.conv == Conv::Literal) {
+    out += def.format;
     return;
   }
   SimpleConversion c;
-  if (ParseSimpleConversion(spec.format, c)) {
+  if (ParseSimpleConversion(def.format, c)) {
     char buffer[400];
     switch (c.letter) {
       case 'f': {
@@ -111,7 +111,7 @@ void AppendField(std::string& out, const FieldSpec& spec, const FieldValue& valu
         break;
       }
       case 'd': {
-        std::int64_t v = spec.format[std::strlen(spec.format) - 2] == 'l' ? value.whole : ClampInt(value.whole);
+        std::int64_t v = def.format[std::strlen(def.format) - 2] == 'l' ? value.whole : ClampInt(value.whole);
         auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, v);
         AppendPadded(out, std::string_view(buffer, static_cast<std::size_t>(end - buffer)), c);
         return;
@@ -124,21 +124,21 @@ void AppendField(std::string& out, const FieldSpec& spec, const FieldValue& valu
         break;
     }
   }
-  std::size_t n = std::strlen(spec.format);
-  char letter = n > 0 ? spec.format[n - 1] : 's';
-  bool is_long = n > 1 && spec.format[n - 2] == 'l';
+  std::size_t n = std::strlen(def.format);
+  char letter = n > 0 ? def.format[n - 1] : 's';
+  bool is_long = n > 1 && def.format[n - 2] == 'l';
   switch (letter) {
     case 'f':
-      out += legacy::Format(spec.format, value.real);
+      out += legacy::Format(def.format, value.real);
       break;
     case 'd':
       if (is_long)
-        out += legacy::Format(spec.format, static_cast<long>(value.whole));
+        out += legacy::Format(def.format, static_cast<long>(value.whole));
       else
-        out += legacy::Format(spec.format, ClampInt(value.whole));
+        out += legacy::Format(def.format, ClampInt(value.whole));
       break;
     default:
-      out += legacy::Format(spec.format, value.text.c_str());
+      out += legacy::Format(def.format, value.text.c_str());
       break;
   }
 }

@@ -56,12 +56,12 @@ std::size_t Width(std::span<const FieldSpec> fields) {
 }
 
 // A field's text as its format writes it.
-std::string FieldText(const FieldSpec& spec, const std::string& text, double real, std::int64_t whole) {
-  std::string_view format(spec.format);
-  if (format.ends_with('f')) return legacy::Format(spec.format, real);
-  if (format.ends_with("ld")) return legacy::Format(spec.format, static_cast<long>(whole));
+std::string FieldText(const FieldSpec& def, const std::string& text, double real, std::int64_t whole) {
+  std::string_view format(def.format);
+  if (format.ends_with('f')) return legacy::Format(def.format, real);
+  if (format.ends_with("ld")) return legacy::Format(def.format, static_cast<long>(whole));
   if (format.ends_with('d'))
-    return legacy::Format(spec.format, static_cast<int>(std::clamp<std::int64_t>(whole, INT_MIN, INT_MAX)));
+    return legacy::Format(def.format, static_cast<int>(std::clamp<std::int64_t>(whole, INT_MIN, INT_MAX)));
   return text;
 }
 
@@ -155,12 +155,12 @@ void JobFileComposer::Emit(const JobRecord& record, std::string_view table, std:
 // Names every field of the record that does not fit its columns.
 void JobFileComposer::Refuse(const JobRecord& record, std::string_view table, std::size_t row) {
   const RecordLayout& layout = *record.layout();
-  auto check = [&](const FieldSpec& spec, const std::string& text, double real, std::int64_t whole) {
-    if (spec.conv == Conv::Literal) return;
-    std::size_t width = spec.end - spec.start;
-    std::string written = FieldText(spec, text, real, whole);
-    if (!FitsField(spec.conv == Conv::Text ? text : written, width))
-      report_.Refuse(table, row, spec.name, spec.conv == Conv::Text ? text : written,
+  auto check = [&](const FieldSpec& def, const std::string& text, double real, std::int64_t whole) {
+    if (def.conv == Conv::Literal) return;
+    std::size_t width = def.end - def.start;
+    std::string written = FieldText(def, text, real, whole);
+    if (!FitsField(def.conv == Conv::Text ? text : written, width))
+      report_.Refuse(table, row, def.name, def.conv == Conv::Text ? text : written,
                      "does not fit in " + std::to_string(width) + " columns");
   };
   std::size_t before = report_.refusal_count();

@@ -53,8 +53,8 @@ namespace fs = std::filesystem;
 std::string Line(const RecordLayout& layout, std::initializer_list<std::pair<std::size_t, std::string>> fields,
                  std::initializer_list<std::initializer_list<std::pair<std::size_t, std::string>>> groups = {}) {
   JobRecord r(layout);
-  auto set = [](const jobfile::FieldSpec& spec, std::string text, auto real, auto whole, auto txt) {
-    switch (spec.conv) {
+  auto set = [](const jobfile::FieldSpec& def, std::string text, auto real, auto whole, auto txt) {
+    switch (def.conv) {
       case Conv::Real: real(Atof(text)); break;
       case Conv::Int:
       case Conv::Long: whole(Atol(text)); break;
@@ -99,7 +99,7 @@ std::string Tree7A(std::string stratum, std::string plot, std::string tree, std:
               {t7aTreeCnt, count}, {t7aUOMP, "03"}, {t7aKPI, kpi}, {t7a3Pcode, "1"}, {t7aCDefP, "5"},
               {t7aHDefP, "2"}, {t7aSDefP, "1"}, {t7aRecDefP, "3"}, {t7aCDefS, "4"}, {t7aHDefS, "6"},
               {t7aSDefS, "7"}, {t7aSlopePct, "30"}, {t7aInitials, "ABC"}, {t7aYC, "12"}, {t7aLD, "L"},
-              {t7aContrSpec, "SPEC"}, {t7aTreeGrade, "2"}, {t7aHgtFLL, "14"}, {t7aPoleLen, "33"},
+              {t7aContrSpec, "CSP1"}, {t7aTreeGrade, "2"}, {t7aHgtFLL, "14"}, {t7aPoleLen, "33"},
               {t7aClear, "Y"}, {t7aCR, "45"}});
 }
 

@@ -32,13 +32,13 @@ Conversion ParseConversion(const char* format) {
 }
 
 // Text that fills the field completely and formats back to itself.
-std::string FullWidthText(const FieldSpec& spec, std::string_view code, int seed) {
-  int width = spec.end - spec.start;
-  if (spec.conv == Conv::Literal) return spec.format;
-  if (spec.name == "RecordCode") return std::string(code);
-  Conversion c = ParseConversion(spec.format);
+std::string FullWidthText(const FieldSpec& def, std::string_view code, int seed) {
+  int width = def.end - def.start;
+  if (def.conv == Conv::Literal) return def.format;
+  if (def.name == "RecordCode") return std::string(code);
+  Conversion c = ParseConversion(def.format);
   std::string out;
-  if (c.letter == 's' && spec.conv == Conv::Text) {
+  if (c.letter == 's' && def.conv == Conv::Text) {
     for (int i = 0; i < width; ++i) out.push_back(static_cast<char>('A' + (seed + i) % 26));
     return out;
   }

@@ -1,0 +1,48 @@
+// The one way every conversion writes its output files: all of them or none.
+// Each target gets a temporary file beside it, unique to this process,
+// created exclusively and locked while in use. Nothing touches a target
+// until Commit(), which flushes every temporary, checks it, moves each into
+// place and flushes the folders. Destroyed without Commit() (cancel,
+// failure, refusal), the set removes its temporaries and every existing
+// file stays byte for byte as it was. All file operations go through
+// FileSystem so that tests can inject a fault at every step.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "storage/file_system.h"
+#include "storage/storage.h"
+
+namespace sw::storage {
+
+class OutputSet {
+ public:
+  // `fs` null means FileSystem::Default().
+  explicit OutputSet(FileSystem* fs = nullptr);
+  ~OutputSet();
+  OutputSet(const OutputSet&) = delete;
+  OutputSet& operator=(const OutputSet&) = delete;
+
+  // Claims `target` for this set and returns the path of its temporary,
+  // which the caller fills by any means (a text stream, or the storage
+  // engine opening it read-write as a new storage). Fails when the target is
+  // locked by another writer ("in use") or its folder cannot be written.
+  Result<std::string> Add(const std::string& target);
+
+  // Adds `target` and writes its temporary through `write`; false from
+  // `write` or a failed stream is an error.
+  Status WriteText(const std::string& target, const std::function<bool(std::ostream&)>& write);
+
+  // Moves every temporary into place, all or nothing.
+  Status Commit();
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace sw::storage

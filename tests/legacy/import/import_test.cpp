@@ -12,7 +12,7 @@
 #include "app/main_dialog.h"
 #include "cruisedb/columns.h"
 #include "cruisedb/settings.h"
-#include "legacy/keyfile/job_key_importer.h"
+#include "convert/job_key_importer.h"
 #include "legacy/line.h"
 #include "platform/scripted_platform.h"
 #include "storage/file_system.h"

@@ -32,6 +32,7 @@ constexpr int kExitCancelled = 7;           // interrupted; nothing was changed
 constexpr int kExitWriteFailed = 8;         // a file could not be made writable or written
 constexpr int kExitBadBaseDictionary = 9;   // CruiseDefault.stp could not be read
 constexpr int kExitInUse = 10;              // a file is held by another program
+constexpr int kExitUsage = 11;              // the command line itself is wrong
 
 constexpr char kExitCodeHelp[] =
     "Exit codes:\n"
@@ -42,10 +43,11 @@ constexpr char kExitCodeHelp[] =
     "  4  the file is missing, not valid, or the options do not apply to it\n"
     "  5  a question was answered No; nothing was changed\n"
     "  6  a question needed an answer (--yes or --no) and stdin is not a terminal; nothing was changed\n"
-    "  7  cancelled (Ctrl-C); no cruise file was written, existing files are unchanged\n"
+    "  7  cancelled (Ctrl-C, also at a question); nothing was written, existing files are unchanged\n"
     "  8  a file could not be made writable or written; existing files are unchanged\n"
     "  9  CruiseDefault.stp could not be read\n"
-    " 10  a file is in use by another program; nothing was changed";
+    " 10  a file is in use by another program; nothing was changed\n"
+    " 11  usage error: an unknown or missing argument, or --yes with --no";
 
 // The question that could not be answered, if any.
 std::string g_unanswered;
@@ -109,7 +111,13 @@ int main(int argc, char** argv) {
   cli.add_flag("--no", no, "Answer No to every question")->excludes(yes_flag);
   cli.set_version_flag("--version", std::string(sw::app::kAboutText));
   cli.footer(kExitCodeHelp);
-  CLI11_PARSE(cli, argc, argv);
+  try {
+    cli.parse(argc, argv);
+  } catch (const CLI::ParseError& e) {
+    // --help and --version end here with 0; every other parse error is one
+    // documented usage code, not CLI11's own numbers.
+    return cli.exit(e) == 0 ? 0 : kExitUsage;
+  }
 
   sw::platform::ScriptedPlatform platform;
   std::optional<sw::platform::Button> answer;
@@ -136,6 +144,12 @@ int main(int argc, char** argv) {
   sw::app::CreateOutcome outcome = sw::app::CreateOutcome::kNothing;
   sw::app::InstallCreateCommand(dialog, [&outcome](sw::app::CreateOutcome o) { outcome = o; });
   dialog.Create();
+  // Ctrl-C at a question gives up the prompt as No, which changes nothing;
+  // it is still a cancel, not an answer.
+  if (g_interrupted != 0) {
+    std::cerr << "stumpwright-cli: cancelled; existing files are unchanged.\n";
+    return kExitCancelled;
+  }
   if (!g_unanswered.empty()) return kExitUnanswered;
   switch (outcome) {
     case sw::app::CreateOutcome::kNothing:
@@ -147,6 +161,9 @@ int main(int argc, char** argv) {
       break;
     case sw::app::CreateOutcome::kFailed:
       std::cerr << "stumpwright-cli: failed; no partial output was kept and existing files are unchanged.\n";
+      break;
+    case sw::app::CreateOutcome::kInUse:
+      std::cerr << "stumpwright-cli: a file is in use by another program; nothing was changed.\n";
       break;
     default:
       break;

@@ -58,19 +58,16 @@ TEST(Cli, CruiseOptionsOnlyForCruiseFiles) {
   EXPECT_EQ(r.out, "");
 }
 
-TEST(Cli, YesAndNoExcludeEachOther) {
+// Every kind of command-line mistake gives the one documented usage code.
+TEST(Cli, UsageErrorsGiveCode11) {
   ProgramCopy cli("stumpwright-cli", "bin");
   cli.AddBaseDictionary();
   std::ofstream(cli.dir() / "a.key") << "x";
-  const RunResult r = cli.Run("", "--yes --no a.key");
-  EXPECT_NE(r.exit_code, 0);
-  EXPECT_NE(r.exit_code, 3);
-}
-
-TEST(Cli, NoFileArgumentIsAUsageError) {
-  ProgramCopy cli("stumpwright-cli", "bin");
-  cli.AddBaseDictionary();
-  EXPECT_NE(cli.Run("", "").exit_code, 0);
+  for (const char* args : {"--yes --no a.key", "", "--frobnicate a.key", "a.key b.key"}) {
+    const RunResult r = cli.Run("", args);
+    EXPECT_EQ(r.exit_code, 11) << args << ": " << r.err;
+    EXPECT_FALSE(r.err.empty()) << args;
+  }
 }
 
 // A real conversion needs the real base dictionary beside the program.
@@ -125,10 +122,29 @@ TEST_F(CliConversion, MissingCruiseFileIsNotCreated) {
   EXPECT_FALSE(fs::exists(cli_.dir() / "x.crz"));
 }
 
+// Another program holds the cruise file open for writing: exit 10 with a
+// message that says so, and the file is as it was.
+TEST_F(CliConversion, ACruiseFileInUseExits10AndIsKept) {
+  ASSERT_EQ(cli_.Run("", "sale.key").exit_code, 0);
+  std::ifstream in(cli_.dir() / "sale.crz", std::ios::binary);
+  const std::string before((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  auto holder = storage::Storage::Open(cli_.dir() / "sale.crz", storage::Storage::Mode::ReadWrite);
+  ASSERT_TRUE(holder.ok());
+  for (const char* args : {"--yes sale.key", "--yes sale.crz"}) {
+    const RunResult r = cli_.Run("", args);
+    EXPECT_EQ(r.exit_code, 10) << args << ": " << r.err;
+    EXPECT_NE(r.err.find("in use by another program"), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find("NOT A VALID DATA FILE"), std::string::npos) << r.err;
+  }
+  std::ifstream again(cli_.dir() / "sale.crz", std::ios::binary);
+  EXPECT_EQ(std::string((std::istreambuf_iterator<char>(again)), std::istreambuf_iterator<char>()), before);
+}
+
 TEST_F(CliConversion, HelpListsTheExitCodes) {
   const RunResult r = cli_.Run("", "--help");
   EXPECT_EQ(r.exit_code, 0);
-  for (const char* code : {"  1  a key or job file", "  6  a question needed an answer", "  9  CruiseDefault.stp"}) {
+  for (const char* code : {"  1  a key or job file", "  6  a question needed an answer", "  9  CruiseDefault.stp",
+                           " 10  a file is in use", " 11  usage error"}) {
     EXPECT_NE(r.out.find(code), std::string::npos) << code;
   }
   EXPECT_EQ(cli_.Run("", "--version").out, "Stumpwright Version 03.18.2010\n");

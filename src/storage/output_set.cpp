@@ -8,7 +8,10 @@
 // open for writing makes the set fail as "in use" instead of losing its
 // later commit. Before the first rename, the old content of every existing
 // target but the last is copied aside, so that a failed rename can put back
-// what the earlier renames replaced.
+// what the earlier renames replaced. A set of several files writes a journal
+// of its moves first ("~" + first target's name + token + ".swset"): should
+// the process die between two moves, the next set in that folder finishes
+// them, so the targets end all old or all new.
 #include "storage/output_set.h"
 
 #include <atomic>
@@ -20,6 +23,8 @@ namespace sw::storage {
 namespace {
 
 constexpr std::string_view kTempSuffix = ".swtmp";
+constexpr std::string_view kJournalSuffix = ".swset";
+constexpr std::string_view kJournalEnd = "end\n";
 constexpr std::size_t kCopyChunk = 1 << 20;
 
 // A random token per process, chosen once, and a counter per temporary.
@@ -80,7 +85,8 @@ Status CopyContents(File& from, File& to) {
 }  // namespace
 
 bool IsOutputTemporary(std::string_view name) {
-  return name.size() > kTempSuffix.size() + 1 && name.front() == '~' && name.ends_with(kTempSuffix);
+  return name.size() > kTempSuffix.size() + 1 && name.front() == '~' &&
+         (name.ends_with(kTempSuffix) || name.ends_with(kJournalSuffix));
 }
 
 struct OutputSet::Impl {
@@ -117,6 +123,8 @@ struct OutputSet::Impl {
   Lender lender;
   std::vector<Entry> entries;
   std::set<std::string> cleaned;
+  std::string journal;  // while the moves of a set of several files run
+  std::unique_ptr<File> journal_file;
   bool committed = false;
 
   Entry* Find(const std::string& target) {
@@ -130,8 +138,12 @@ struct OutputSet::Impl {
     if (!cleaned.insert(folder).second) return;
     auto names = fs->ListFolder(folder);
     if (!names.ok()) return;
+    // A killed set's journal first: its temporaries finish their moves.
     for (const std::string& name : names.value()) {
-      if (!IsOutputTemporary(name)) continue;
+      if (IsOutputTemporary(name) && name.ends_with(kJournalSuffix)) Recover(Join(folder, name));
+    }
+    for (const std::string& name : names.value()) {
+      if (!IsOutputTemporary(name) || name.ends_with(kJournalSuffix)) continue;
       const std::string path = Join(folder, name);
       bool ours = false;
       for (const Entry& e : entries) ours = ours || e.temp == path || e.aside == path;
@@ -141,6 +153,61 @@ struct OutputSet::Impl {
       auto lock = fs->LockFile(path);
       if (lock.ok()) (void)fs->Remove(path);
     }
+  }
+
+  // The journal of a set whose process died during its moves: every
+  // temporary was whole and flushed before the journal was written, so the
+  // moves are finished. A journal without its end line was cut off before
+  // any move: it is only removed.
+  void Recover(const std::string& journal) {
+    auto lock = fs->LockFile(journal);
+    if (!lock.ok()) return;  // its set is alive
+    auto file = fs->Open(journal, false);
+    std::string text;
+    if (file.ok()) {
+      auto size = file.value()->Size();
+      if (size.ok() && size.value() < (1u << 20)) {
+        text.resize(static_cast<std::size_t>(size.value()));
+        if (!file.value()->ReadAt(0, text.data(), text.size()).ok()) text.clear();
+      }
+    }
+    if (text.ends_with(kJournalEnd)) {
+      std::istringstream lines(text.substr(0, text.size() - kJournalEnd.size()));
+      for (std::string line; std::getline(lines, line);) {
+        const std::size_t tab = line.find('\t');
+        if (tab == std::string::npos) continue;
+        const std::string temp = line.substr(0, tab);
+        if (fs->Exists(temp)) (void)fs->Rename(temp, line.substr(tab + 1));
+      }
+      (void)fs->SyncFolder(FolderOf(journal));
+    }
+    (void)fs->Remove(journal);
+  }
+
+  // Writes and flushes the list of moves before the first one, for Recover.
+  Status WriteJournal() {
+    std::string text;
+    for (const Entry& e : entries) text += e.temp + "\t" + e.target + "\n";
+    text += kJournalEnd;
+    const std::string& first = entries.front().target;
+    journal = Join(FolderOf(first), "~" + NameOf(first) + "." + NextToken() + std::string(kJournalSuffix));
+    auto created = fs->Create(journal);
+    if (!created.ok()) {
+      journal.clear();
+      return created.status();
+    }
+    journal_file = std::move(created.value());
+    Status st = journal_file->WriteAt(0, text.data(), text.size());
+    if (st.ok()) st = journal_file->Sync();
+    if (st.ok()) st = fs->SyncFolder(FolderOf(journal));
+    return st;
+  }
+
+  void RemoveJournal() {
+    if (journal.empty()) return;
+    (void)fs->Remove(journal);
+    journal_file.reset();
+    journal.clear();
   }
 
   Result<std::shared_ptr<File>> CreateTemporary(const std::string& target, std::string* temp) {
@@ -155,6 +222,7 @@ struct OutputSet::Impl {
   }
 
   void Discard() {
+    RemoveJournal();
     for (Entry& e : entries) {
       if (!e.moved && !e.temp.empty()) (void)fs->Remove(e.temp);
       if (!e.aside.empty()) (void)fs->Remove(e.aside);
@@ -275,6 +343,10 @@ Status OutputSet::Impl::Commit() {
     Status st = CopyContents(*from.value(), *copy.value());
     if (!st.ok()) return st;
   }
+  if (entries.size() > 1) {
+    Status st = WriteJournal();
+    if (!st.ok()) return st;
+  }
   for (std::size_t i = 0; i < entries.size(); ++i) {
     Status st = fs->Rename(entries[i].temp, entries[i].target);
     if (st.ok()) {
@@ -282,7 +354,9 @@ Status OutputSet::Impl::Commit() {
       continue;
     }
     // Put back what the earlier renames replaced; a target that did not
-    // exist before is removed again.
+    // exist before is removed again. The journal goes first: it would finish
+    // the moves this undoes.
+    RemoveJournal();
     for (std::size_t k = i; k-- > 0;) {
       Entry& done = entries[k];
       if (!done.aside.empty()) {
@@ -300,6 +374,7 @@ Status OutputSet::Impl::Commit() {
     for (const std::string& folder : folders) (void)fs->SyncFolder(folder);
     return st;
   }
+  RemoveJournal();
   for (Entry& e : entries) {
     if (!e.aside.empty()) (void)fs->Remove(e.aside);
     e.aside.clear();

@@ -285,6 +285,40 @@ TEST_F(ConversionCases, AFaultAtAnyStepOfTheExportLeavesBothOldOrBothNew) {
   }
 }
 
+// The export killed between its two renames: the next conversion in the
+// folder finishes the moves, so the pair is never left mixed.
+TEST_F(ConversionCases, AnExportKilledBetweenItsRenamesIsFinishedByTheNextRun) {
+  MakeCruiseFile();
+  ScriptedPlatform first;
+  ASSERT_EQ(Export(first), CreateOutcome::kDone);
+  const std::string new_key = ReadFile(key_), new_job = ReadFile(job_);
+  WriteFile(key_, "old key\n");
+  WriteFile(job_, "old job\n");
+  const pid_t child = ::fork();
+  if (child == 0) {
+    test::KillingFileSystem killing;
+    // Two temporaries, the copy of the old key, the journal and its folder
+    // flush, the first rename; then the second rename.
+    killing.kill_at = 7;
+    ScriptedPlatform p;
+    Export(p, &killing);
+    ::_exit(0);
+  }
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  ASSERT_TRUE(WIFEXITED(status));
+  ASSERT_EQ(WEXITSTATUS(status), 9) << "not killed";
+  EXPECT_NE(ReadFile(key_) == "old key\n", ReadFile(job_) == "old job\n") << "expected a mixed pair before";
+  // Another conversion in the folder.
+  WriteFile(dir_ / "next.key", test::KeyFileText("06V", "next.job"));
+  WriteFile(dir_ / "next.job", test::JoinLines(test::Version7JobLines(3, 1, false)));
+  ScriptedPlatform p;
+  ASSERT_EQ(Run(p, dir_ / "next.key"), CreateOutcome::kDone) << AllText(p);
+  EXPECT_EQ(ReadFile(key_), new_key);
+  EXPECT_EQ(ReadFile(job_), new_job);
+  EXPECT_FALSE(HasTemporary(dir_.path()));
+}
+
 // ---------------------------------------------------------------- case 3 ---
 // A refused Version 6 rewrite still made the cruise file and rewrote the key
 // file; the next run with Yes then lost the original key file.

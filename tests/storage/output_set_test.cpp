@@ -17,6 +17,7 @@ namespace sw::storage::testing {
 namespace {
 
 namespace fs = std::filesystem;
+using sw::test::KillingFileSystem;
 using sw::test::StepFaultFileSystem;
 
 std::map<std::string, std::string> Folder(const fs::path& dir) {
@@ -225,6 +226,46 @@ TEST(OutputSet, ANewStorageIsCommittedThroughASetAndLeavesNoOtherFile) {
   auto back = Storage::Open(path, Storage::Mode::ReadOnly);
   ASSERT_TRUE(back.ok());
   EXPECT_EQ(back->GetView("T").Size(), 1u);
+}
+
+// A process killed before each create, rename and folder flush of a set of
+// three files: the next set in the folder leaves the three all old or all
+// new, and no temporary or journal.
+TEST(OutputSet, AKilledSetEndsAllOldOrAllNewAfterTheNextRun) {
+  for (long k = 1;; ++k) {
+    SCOPED_TRACE("killed at step " + std::to_string(k));
+    ScratchDir dir;
+    WriteAll(dir / "a.key", "old key\n");
+    WriteAll(dir / "a.job", "old job\n");
+    const fs::path folder = (dir / "a.key").parent_path();
+    const auto before = Folder(folder);
+    const pid_t child = ::fork();
+    if (child == 0) {
+      KillingFileSystem killing;
+      killing.kill_at = k;
+      ::_exit(WriteThree(dir, &killing).ok() ? 0 : 1);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    const bool killed = WEXITSTATUS(status) == 9;
+    {
+      OutputSet next;
+      ASSERT_TRUE(WriteString(next, dir / "other.txt", "x").ok());
+      ASSERT_TRUE(next.Commit().ok());
+    }
+    fs::remove(dir / "other.txt");
+    EXPECT_FALSE(HasTemporary(folder));
+    const auto after = Folder(folder);
+    const bool all_new = after.count("a.crz") && after.at("a.key") == "new key\n" &&
+                         after.at("a.job") == std::string(3000, 'j');
+    EXPECT_TRUE(after == before || all_new);
+    if (!killed) {
+      EXPECT_EQ(WEXITSTATUS(status), 0);
+      EXPECT_TRUE(all_new);
+      break;
+    }
+  }
 }
 
 TEST(OutputSet, ATargetIsWrittenOnlyOnce) {

@@ -3,6 +3,8 @@
 // without a fault to count the steps, then once per step.
 #pragma once
 
+#include <unistd.h>
+
 #include <memory>
 #include <string>
 #include <vector>
@@ -70,6 +72,30 @@ class StepFaultFileSystem : public ForwardingFileSystem {
     StepFaultFileSystem* fs_;
     std::unique_ptr<File> f_;
   };
+};
+
+// Kills the process at the step numbered `kill_at` instead of failing it.
+class KillingFileSystem : public StepFaultFileSystem {
+ public:
+  long kill_at = -1;
+  Status Rename(const std::string& from, const std::string& to) override {
+    Die();
+    return StepFaultFileSystem::Rename(from, to);
+  }
+  Status SyncFolder(const std::string& folder) override {
+    Die();
+    return StepFaultFileSystem::SyncFolder(folder);
+  }
+  Result<std::unique_ptr<File>> Create(const std::string& path) override {
+    Die();
+    return StepFaultFileSystem::Create(path);
+  }
+
+ private:
+  void Die() {
+    if (++count_ == kill_at) ::_exit(9);
+  }
+  long count_ = 0;
 };
 
 }  // namespace sw::test

@@ -162,17 +162,25 @@ void JobKeyImporter::ReportWriteFailure(const fs::path& path, const std::string&
 int JobKeyImporter::Convert(const ImportRequest& request, std::string& renamed_key, std::string& renamed_job) {
   cancelled_ = false;
   const fs::path building = BuildingPath(request.cruise_path);
-  files().Remove(building.string());  // a leftover of an interrupted run
+  // A leftover of an interrupted run must go: the build would open it.
+  if (files().Exists(building.string())) {
+    storage::Status removed = files().Remove(building.string());
+    if (!removed.ok()) {
+      ReportWriteFailure(request.cruise_path, removed.message());
+      return kFailed;
+    }
+  }
   const int built = Build(request, building);
   if (built != kDone) {
-    files().Remove(building.string());
+    // The failure is already reported; a leftover is removed by the next run.
+    (void)files().Remove(building.string());
     return built;
   }
   // The conversion succeeded: only now does the new file replace the old one.
   legacy::MakeWritable(request.cruise_path);
   storage::Status moved = files().Rename(building.string(), request.cruise_path.string());
   if (!moved.ok()) {
-    files().Remove(building.string());
+    (void)files().Remove(building.string());  // as above: best effort after a reported failure
     platform_.ShowMessage({"File cannot be removed!", std::string(cruisedb::config::kProgramName),
                            Icon::kInformation, Buttons::kOk});
     return kFailed;
@@ -202,7 +210,11 @@ int JobKeyImporter::Build(const ImportRequest& request, const fs::path& building
   cruisedb::CruiseTables& t = opened_tables.value();
   for (storage::View* v : {&t.volume, &t.value, &t.weight, &t.quality, &t.config, &t.message_log, &t.cruise,
                            &t.strata, &t.units, &t.plots, &t.counts, &t.trees, &t.subpopulations, &t.logs}) {
-    v->SetSize(0);
+    storage::Status emptied = v->SetSize(0);
+    if (!emptied.ok()) {
+      ReportWriteFailure(request.cruise_path, emptied.message());
+      return kFailed;
+    }
   }
 
   // 3. The key file: report list and settings, then the equation sections.
@@ -262,7 +274,11 @@ int JobKeyImporter::Build(const ImportRequest& request, const fs::path& building
 
   // 9-10. Units of each stratum and log counts of each tree.
   platform_.ShowMessage({kStillProcessingMessage, "MESSAGE", Icon::kInformation, Buttons::kOk});
-  readers.Finish();
+  st = readers.Finish();
+  if (!st.ok()) {
+    ReportWriteFailure(request.cruise_path, st.message());
+    return kFailed;
+  }
 
   // 11-12. Sorting.
   const bool long_file = job_lines_ > kLongJobFileLines;

@@ -119,7 +119,9 @@ class ConversionCases : public ::testing::Test {
       auto table_name = dictionary.Bind(col::TableName);
       auto column_name = dictionary.Bind(col::ColumnName);
       for (std::size_t r = dictionary.Size(); r-- > 0;)
-        if (table_name.Get(r) == table && (column.empty() || column_name.Get(r) == column)) dictionary.RemoveAt(r);
+        if (table_name.Get(r) == table && (column.empty() || column_name.Get(r) == column)) {
+          ASSERT_TRUE(dictionary.RemoveAt(r).ok());
+        }
     });
   }
   std::vector<std::string> TreeLines(const fs::path& job) {
@@ -194,14 +196,14 @@ TEST_F(ConversionCases, ExportKeepsColumnsAndViewsOtherProgramsAdded) {
     auto extended = s.GetAs(description + "ExpanFac:F]");
     ASSERT_TRUE(extended.ok());
     auto expan = extended->Bind(storage::FloatColumn("ExpanFac"));
-    for (std::size_t r = 0; r < extended->Size(); ++r) expan.Set(r, 1.5f + static_cast<float>(r));
+    for (std::size_t r = 0; r < extended->Size(); ++r) ASSERT_TRUE(expan.Set(r, 1.5f + static_cast<float>(r)).ok());
     View dictionary = s.GetView("DataDictionary");
     std::string dd = "DataDictionary[";
     for (std::size_t c = 0; c < dictionary.ColumnCount(); ++c)
       dd += dictionary.ColumnAt(c).name + ":" + static_cast<char>(dictionary.ColumnAt(c).type) + ",";
     auto dict = s.GetAs(dd + "Remark:S]");
     ASSERT_TRUE(dict.ok());
-    dict->Bind(storage::StringColumn("Remark")).Set(0, "added by processing");
+    ASSERT_TRUE(dict->Bind(storage::StringColumn("Remark")).Set(0, "added by processing").ok());
     auto own = s.GetAs("ProcessingRuns[RunDate:S,Trees:I]");
     ASSERT_TRUE(own.ok());
     storage::Row row;
@@ -225,7 +227,7 @@ TEST_F(ConversionCases, ExportKeepsColumnsAndViewsOtherProgramsAdded) {
 
 TEST_F(ConversionCases, ARefusedJobFileLeavesTheExistingPairAsItWas) {
   MakeCruiseFile();
-  Edit([](Storage& s) { s.GetView("TreeTable").Bind(col::Sp).Set(2, "DOUGLASFIR"); });
+  Edit([](Storage& s) { ASSERT_TRUE(s.GetView("TreeTable").Bind(col::Sp).Set(2, "DOUGLASFIR").ok()); });
   WriteFile(key_, "old key\n");
   WriteFile(job_, "old job\n");
   ScriptedPlatform p;

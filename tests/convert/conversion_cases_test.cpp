@@ -321,6 +321,30 @@ TEST_F(ConversionCases, AnExportKilledBetweenItsRenamesIsFinishedByTheNextRun) {
   EXPECT_FALSE(HasTemporary(dir_.path()));
 }
 
+// A read-only key file is made writable and replaced without a question; a
+// target that cannot be replaced (a folder of that name) fails the export
+// and changes nothing.
+TEST_F(ConversionCases, ExportReplacesReadOnlyFilesAndKeepsWhatItCannotReplace) {
+  MakeCruiseFile();
+  WriteFile(key_, "old key\n");
+  fs::permissions(key_, fs::perms::owner_read | fs::perms::group_read);
+  ScriptedPlatform p;
+  EXPECT_EQ(Export(p), CreateOutcome::kDone) << AllText(p);
+  for (const auto& m : p.messages()) EXPECT_NE(m.buttons, platform::Buttons::kYesNo) << m.text;
+  EXPECT_EQ(ReadFile(key_).substr(0, 4), "06V\n");
+
+  fs::remove(job_);
+  fs::create_directory(job_);
+  WriteFile(job_ / "inside", "keep");
+  const std::string key_before = ReadFile(key_);
+  ScriptedPlatform q;
+  EXPECT_EQ(Export(q), CreateOutcome::kFailed);
+  EXPECT_NE(AllText(q).find("could not be written"), std::string::npos) << AllText(q);
+  EXPECT_EQ(ReadFile(job_ / "inside"), "keep");
+  EXPECT_EQ(ReadFile(key_), key_before);
+  EXPECT_FALSE(HasTemporary(dir_.path()));
+}
+
 // ---------------------------------------------------------------- case 3 ---
 // A refused Version 6 rewrite still made the cruise file and rewrote the key
 // file; the next run with Yes then lost the original key file.

@@ -155,6 +155,28 @@ struct OutputSet::Impl {
     }
   }
 
+  // Leftovers of `target` from the program's earlier ways of replacing a
+  // file: NAME.tmpNNNNNN of a text file, NAME.sw-new of a new storage, and
+  // ~NAME.building (.sw-new) of an import. Removed, like the others, only
+  // when no live process holds them.
+  void RemoveEarlierLeftovers(const std::string& target) {
+    const std::string name = NameOf(target);
+    auto names = fs->ListFolder(FolderOf(target));
+    if (!names.ok()) return;
+    for (const std::string& other : names.value()) {
+      bool earlier = other == name + ".sw-new" || other == "~" + name + ".building" ||
+                     other == "~" + name + ".building.sw-new";
+      const std::string tmp = name + ".tmp";
+      if (!earlier && other.size() > tmp.size() && other.size() <= tmp.size() + 6 && other.starts_with(tmp)) {
+        earlier = other.find_first_not_of("0123456789", tmp.size()) == std::string::npos;
+      }
+      if (!earlier) continue;
+      const std::string path = Join(FolderOf(target), other);
+      auto lock = fs->LockFile(path);
+      if (lock.ok()) (void)fs->Remove(path);
+    }
+  }
+
   // The journal of a set whose process died during its moves: every
   // temporary was whole and flushed before the journal was written, so the
   // moves are finished. A journal without its end line was cut off before
@@ -243,6 +265,7 @@ Result<std::string> OutputSet::Add(const std::string& target) {
   if (impl_->committed) return Status::Error("the output set was committed already");
   if (impl_->Find(target) != nullptr) return Status::Error("\"" + target + "\" is written twice");
   impl_->RemoveLeftovers(FolderOf(target));
+  impl_->RemoveEarlierLeftovers(target);
   Impl::Entry entry;
   entry.target = target;
   if (impl_->fs->Exists(target)) {

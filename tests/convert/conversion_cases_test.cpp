@@ -238,13 +238,25 @@ TEST_F(ConversionCases, ARefusedJobFileLeavesTheExistingPairAsItWas) {
   EXPECT_FALSE(HasTemporary(dir_.path()));
 }
 
-TEST_F(ConversionCases, AKilledExportsTemporaryIsRemovedByTheNextRun) {
+TEST_F(ConversionCases, AKilledRunsTemporariesAreRemovedByTheNextRun) {
   MakeCruiseFile();
-  WriteFile(dir_ / "~sale.job.5eed-1.swtmp", "half a job file");
+  // This program's temporary, and those its earlier replacements left.
+  for (const char* name : {"~sale.job.5eed-1.swtmp", "sale.job.tmp123456", "sale.key.tmp7", "sale.crz.sw-new"})
+    WriteFile(dir_ / name, "half a file");
+  WriteFile(dir_ / "sale.job.tmpfile", "not ours");
   ScriptedPlatform p;
   EXPECT_EQ(Export(p), CreateOutcome::kDone) << AllText(p);
   EXPECT_FALSE(HasTemporary(dir_.path()));
+  for (const char* name : {"sale.job.tmp123456", "sale.key.tmp7"}) EXPECT_FALSE(fs::exists(dir_ / name)) << name;
+  EXPECT_EQ(ReadFile(dir_ / "sale.job.tmpfile"), "not ours");
   EXPECT_EQ(TreeLines(job_).size(), 12u);
+
+  WriteFile(dir_ / "~sale.crz.building", "half a cruise file");
+  ScriptedPlatform q;
+  q.SetAnswerer([](const platform::Message&) { return Button::kYes; });
+  EXPECT_EQ(Run(q, key_), CreateOutcome::kDone) << AllText(q);
+  EXPECT_FALSE(fs::exists(dir_ / "~sale.crz.building"));
+  EXPECT_FALSE(fs::exists(dir_ / "sale.crz.sw-new"));
 }
 
 // A fault at every write, flush and rename of the export's output set:

@@ -1,6 +1,10 @@
 // stumpwright-cli run as a program: refusal without the base dictionary,
 // the Browse decision on its file argument, option checks, exit codes.
 #include <gtest/gtest.h>
+#include <poll.h>
+#include <pty.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "legacy/import/import_files.h"
 #include "program_runner.h"
@@ -138,6 +142,45 @@ TEST_F(CliConversion, ACruiseFileInUseExits10AndIsKept) {
   }
   std::ifstream again(cli_.dir() / "sale.crz", std::ios::binary);
   EXPECT_EQ(std::string((std::istreambuf_iterator<char>(again)), std::istreambuf_iterator<char>()), before);
+}
+
+// Ctrl-C typed at a question on a terminal is a cancel (7), not a No (5),
+// and changes nothing.
+TEST_F(CliConversion, CtrlCAtAQuestionExitsAsCancelled) {
+  std::ofstream(cli_.dir() / "sale.crz") << "old";
+  const fs::path program = cli_.dir() / "stumpwright-cli";
+  int terminal = -1;
+  const pid_t child = forkpty(&terminal, nullptr, nullptr, nullptr);
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    if (chdir(cli_.dir().c_str()) != 0) _exit(99);
+    execl(program.c_str(), program.c_str(), "sale.key", static_cast<char*>(nullptr));
+    _exit(98);
+  }
+  std::string seen;
+  char buffer[256];
+  for (int waited = 0; seen.find("Answer [y/n]:") == std::string::npos && waited < 200; ++waited) {
+    pollfd p{terminal, POLLIN, 0};
+    if (poll(&p, 1, 50) > 0) {
+      const ssize_t n = read(terminal, buffer, sizeof buffer);
+      if (n <= 0) break;
+      seen.append(buffer, static_cast<std::size_t>(n));
+    }
+  }
+  ASSERT_NE(seen.find("Answer [y/n]:"), std::string::npos) << seen;
+  ASSERT_EQ(write(terminal, "\x03", 1), 1);  // the terminal's interrupt character
+  for (;;) {  // drain until the program has ended
+    pollfd p{terminal, POLLIN, 0};
+    if (poll(&p, 1, 100) <= 0) break;
+    if (read(terminal, buffer, sizeof buffer) <= 0) break;
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  close(terminal);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 7);
+  std::ifstream in(cli_.dir() / "sale.crz");
+  EXPECT_EQ(std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>()), "old");
 }
 
 TEST_F(CliConversion, HelpListsTheExitCodes) {

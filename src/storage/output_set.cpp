@@ -15,6 +15,7 @@
 #include "storage/output_set.h"
 
 #include <atomic>
+#include <filesystem>
 #include <random>
 #include <set>
 #include <sstream>
@@ -39,18 +40,14 @@ std::string NextToken() {
   return out.str();
 }
 
-std::string FolderOf(const std::string& path) {
-  const std::size_t slash = path.find_last_of('/');
-  return slash == std::string::npos ? std::string() : path.substr(0, slash);
-}
+// Folder and name through std::filesystem, so that either separator works
+// where the platform has both.
+std::string FolderOf(const std::string& path) { return std::filesystem::path(path).parent_path().string(); }
 
-std::string NameOf(const std::string& path) {
-  const std::size_t slash = path.find_last_of('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
+std::string NameOf(const std::string& path) { return std::filesystem::path(path).filename().string(); }
 
 std::string Join(const std::string& folder, const std::string& name) {
-  return folder.empty() ? name : folder + "/" + name;
+  return folder.empty() ? name : (std::filesystem::path(folder) / name).string();
 }
 
 // A handle on a temporary that shares the set's open file (and its lock).

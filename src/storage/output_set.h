@@ -39,6 +39,8 @@ class OutputSet {
 
   // Adds `target` and opens its (empty) temporary as a new storage to build
   // in. Commit the storage before the set; the set then moves it into place.
+  // The storage writes through the set's open file: keep the set alive
+  // while the storage is committed.
   Result<Storage> AddStorage(const std::string& target);
 
   // Adds `target` and writes its temporary through `write`; false from

@@ -81,6 +81,21 @@ Status CopyContents(File& from, File& to) {
 
 }  // namespace
 
+namespace {
+
+// A move a journal may ask for: a temporary of this program for that very
+// target, both in the journal's own folder. Anything else in a journal (a
+// file anyone could have put there) is ignored.
+bool IsJournalMove(const std::string& journal, const std::string& temp, const std::string& target) {
+  const std::string folder = FolderOf(journal);
+  const std::string name = NameOf(temp);
+  return FolderOf(temp) == folder && FolderOf(target) == folder && name.ends_with(kTempSuffix) &&
+         name.starts_with("~" + NameOf(target) + ".") && !NameOf(target).empty() && NameOf(target) != "." &&
+         NameOf(target) != "..";
+}
+
+}  // namespace
+
 bool IsOutputTemporary(std::string_view name) {
   return name.size() > kTempSuffix.size() + 1 && name.front() == '~' &&
          (name.ends_with(kTempSuffix) || name.ends_with(kJournalSuffix));
@@ -196,7 +211,8 @@ struct OutputSet::Impl {
         const std::size_t tab = line.find('\t');
         if (tab == std::string::npos) continue;
         const std::string temp = line.substr(0, tab);
-        if (fs->Exists(temp)) (void)fs->Rename(temp, line.substr(tab + 1));
+        const std::string target = line.substr(tab + 1);
+        if (IsJournalMove(journal, temp, target) && fs->Exists(temp)) (void)fs->Rename(temp, target);
       }
       (void)fs->SyncFolder(FolderOf(journal));
     }

@@ -268,6 +268,35 @@ TEST(OutputSet, AKilledSetEndsAllOldOrAllNewAfterTheNextRun) {
   }
 }
 
+// A journal is a file in the user's folder: moves it lists that are not a
+// temporary onto its own target in that folder are ignored.
+TEST(OutputSet, AJournalMovesOnlyTemporariesOntoTheirTargetsInItsFolder) {
+  ScratchDir dir;
+  const fs::path folder = (dir / "x").parent_path();
+  const fs::path elsewhere = folder / "elsewhere";
+  fs::create_directory(elsewhere);
+  WriteAll(elsewhere / "victim", "keep");
+  WriteAll(dir / "~victim.1-1.swtmp", "moved out");
+  WriteAll(dir / "a.key", "old key\n");
+  WriteAll(dir / "~a.key.1-1.swtmp", "new key\n");
+  WriteAll(dir / "b.txt", "b");
+  WriteAll(dir / "~a.job.1-1.swtmp", "not for a.key");
+  const std::string journal = (dir / "~a.key.1-1.swset").string();
+  WriteAll(journal, (dir / "b.txt").string() + "\t" + (elsewhere / "victim").string() + "\n" +
+                        (dir / "~victim.1-1.swtmp").string() + "\t" + (elsewhere / "victim").string() + "\n" +
+                        (dir / "~a.job.1-1.swtmp").string() + "\t" + (dir / "a.key").string() + "\n" +
+                        (dir / "~a.key.1-1.swtmp").string() + "\t" + (dir / "a.key").string() + "\n" + "end\n");
+  {
+    OutputSet next;
+    ASSERT_TRUE(WriteString(next, dir / "c.txt", "c").ok());
+    ASSERT_TRUE(next.Commit().ok());
+  }
+  EXPECT_EQ(ReadAll(elsewhere / "victim"), "keep");
+  EXPECT_EQ(ReadAll(dir / "b.txt"), "b");
+  EXPECT_EQ(ReadAll(dir / "a.key"), "new key\n");
+  EXPECT_FALSE(HasTemporary(folder));
+}
+
 TEST(OutputSet, ATargetIsWrittenOnlyOnce) {
   ScratchDir dir;
   OutputSet set;

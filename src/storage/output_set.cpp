@@ -96,6 +96,23 @@ bool IsJournalMove(const std::string& journal, const std::string& temp, const st
 
 }  // namespace
 
+std::vector<std::pair<std::string, std::string>> JournalMoves(const std::string& journal, std::string_view text) {
+  std::vector<std::pair<std::string, std::string>> moves;
+  if (!text.ends_with(kJournalEnd)) return moves;  // cut off before any move
+  text.remove_suffix(kJournalEnd.size());
+  while (!text.empty()) {
+    const std::size_t end = text.find('\n');
+    const std::string_view line = text.substr(0, end);
+    text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+    const std::size_t tab = line.find('\t');
+    if (tab == std::string_view::npos) continue;
+    std::string temp(line.substr(0, tab));
+    std::string target(line.substr(tab + 1));
+    if (IsJournalMove(journal, temp, target)) moves.emplace_back(std::move(temp), std::move(target));
+  }
+  return moves;
+}
+
 bool IsOutputTemporary(std::string_view name) {
   return name.size() > kTempSuffix.size() + 1 && name.front() == '~' &&
          (name.ends_with(kTempSuffix) || name.ends_with(kJournalSuffix));
@@ -205,17 +222,11 @@ struct OutputSet::Impl {
         if (!file.value()->ReadAt(0, text.data(), text.size()).ok()) text.clear();
       }
     }
-    if (text.ends_with(kJournalEnd)) {
-      std::istringstream lines(text.substr(0, text.size() - kJournalEnd.size()));
-      for (std::string line; std::getline(lines, line);) {
-        const std::size_t tab = line.find('\t');
-        if (tab == std::string::npos) continue;
-        const std::string temp = line.substr(0, tab);
-        const std::string target = line.substr(tab + 1);
-        if (IsJournalMove(journal, temp, target) && fs->Exists(temp)) (void)fs->Rename(temp, target);
-      }
-      (void)fs->SyncFolder(FolderOf(journal));
+    const auto moves = JournalMoves(journal, text);
+    for (const auto& [temp, target] : moves) {
+      if (fs->Exists(temp)) (void)fs->Rename(temp, target);
     }
+    if (!moves.empty()) (void)fs->SyncFolder(FolderOf(journal));
     (void)fs->Remove(journal);
   }
 

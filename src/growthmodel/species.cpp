@@ -97,6 +97,9 @@ Result<SpeciesFile> SpeciesFile::Open(const std::filesystem::path& path) {
 }
 
 std::string SpeciesFile::Translate(std::string_view variant_code, std::string_view fia_code) {
+  // An empty code names no species: rows without an inventory code (hybrid
+  // spruce) never translate an equation that lacks its number.
+  if (fia_code.empty()) return "";
   std::string name = SpeciesViewName(variant_code);
   if (!storage_.HasView(name)) return "";
   storage::View view = storage_.GetView(name);

@@ -141,6 +141,8 @@ struct ProcessedCruise {
                             .Set(col::SlopePct, p.slope)
                             .Set(col::Aspect, p.aspect));
       }
+      auto config_view = s.GetAs("GlobalConfigurationTable[Block:S,Key:S,Value:S]");
+      config_view->Add(Row().Set(col::Block, "General").Set(col::Key, "StructureVersion").Set(col::Value, "2010.03.18"));
       auto volume_view = s.GetAs("VolumeEquationTable[VolEqSpecie:S,VolEqPP:S,VolEqNum:S]");
       for (const auto& e : equations)
         volume_view->Add(Row().Set(col::VolEqSpecie, e.species).Set(col::VolEqNum, e.number));

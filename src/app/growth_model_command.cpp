@@ -50,6 +50,7 @@ GrowthModelOutcome RunGrowthModelExport(platform::Platform& platform, platform::
     switch (result.outcome.result) {
       case convert::Result::kDone: last = GrowthModelOutcome::kExported; break;
       case convert::Result::kFailed: last = GrowthModelOutcome::kFailed; break;
+      case convert::Result::kInUse: last = GrowthModelOutcome::kInUse; break;
       default:
         last = request.units.empty() || request.variant_name.empty() ? GrowthModelOutcome::kNoChoice
                                                                      : GrowthModelOutcome::kRefused;

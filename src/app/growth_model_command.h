@@ -21,6 +21,7 @@ enum class GrowthModelOutcome {
   kNoChoice,     // the last press of OK had no variant or no units
   kRefused,      // the cruise file cannot be exported (location, expansion factors, values)
   kFailed,       // a file could not be read or written; nothing was written
+  kInUse,        // an output is held by another program; nothing was written
 };
 
 struct GrowthModelJob {

@@ -5,11 +5,13 @@
 #include <cstdio>
 #include <map>
 
+#include "convert/job_key_exporter.h"
 #include "cruisedb/columns.h"
 #include "growthmodel/simulator_files.h"
 #include "growthmodel/species.h"
 #include "growthmodel/tree_data.h"
 #include "growthmodel/variants.h"
+#include "storage/file_system.h"
 #include "storage/output_set.h"
 #include "storage/storage.h"
 
@@ -150,6 +152,7 @@ ExportResult ExportGrowthModel(const ExportRequest& request) {
     storage::OutputSet set(request.fs);
     auto written = set.WriteText(batch_path.string(), [&](std::ostream& out) { return static_cast<bool>(out << batch); });
     if (written) written = set.Commit();
+    if (!written && storage::IsInUse(written)) return refuse(Result::kInUse, InUseMessage(written), Icon::kStop);
     if (!written) return refuse(Result::kFailed, written.message(), Icon::kStop);
     outcome.written.push_back(batch_path);
     outcome.result = Result::kRefused;
@@ -280,6 +283,7 @@ ExportResult ExportGrowthModel(const ExportRequest& request) {
     status = set.WriteText(in_folder(name), [&](std::ostream& out) { return static_cast<bool>(out << text); });
   }
   if (status) status = set.Commit();
+  if (!status && storage::IsInUse(status)) return refuse(Result::kInUse, InUseMessage(status), Icon::kStop);
   if (!status) return refuse(Result::kFailed, status.message() + NothingWritten(), Icon::kStop);
 
   outcome.written.push_back(batch_path);

@@ -376,28 +376,21 @@ TEST_F(GrowthModelExportTest, UnitsWithoutAcresAndTreesWithoutProrationAreReport
   EXPECT_EQ(ReadAll(folder_ / "Cruz4711.slf").find(" 10 "), std::string::npos);
 }
 
-// Fails creating any file whose name contains `marker`.
-class FailingFileSystem : public storage::FileSystem {
+// Fails creating or renaming to any file whose name contains `marker`.
+class FailingFileSystem : public storage::ForwardingFileSystem {
  public:
   explicit FailingFileSystem(std::string marker) : marker_(std::move(marker)) {}
-  bool Exists(const std::string& path) override { return real_->Exists(path); }
-  storage::Result<std::unique_ptr<storage::File>> Open(const std::string& path, bool writable) override {
-    return real_->Open(path, writable);
-  }
   storage::Result<std::unique_ptr<storage::File>> Create(const std::string& path) override {
     if (path.find(marker_) != std::string::npos) return storage::Status::Error("disk full");
-    return real_->Create(path);
+    return ForwardingFileSystem::Create(path);
   }
-  storage::Result<std::shared_ptr<void>> LockPath(const std::string& path) override { return real_->LockPath(path); }
-  storage::Status Remove(const std::string& path) override { return real_->Remove(path); }
   storage::Status Rename(const std::string& from, const std::string& to) override {
     if (to.find(marker_) != std::string::npos) return storage::Status::Error("cannot rename");
-    return real_->Rename(from, to);
+    return ForwardingFileSystem::Rename(from, to);
   }
 
  private:
   std::string marker_;
-  storage::FileSystem* real_ = storage::FileSystem::Default();
 };
 
 TEST_F(GrowthModelExportTest, AFileThatCannotBeWrittenLeavesEveryFileAsItWas) {

@@ -1,6 +1,8 @@
 #include "app/unit_variant_options.h"
 
 #include <algorithm>
+#include <cstdlib>
+#include <sstream>
 
 #include "convert/growth_model_export.h"
 #include "growthmodel/tree_data.h"
@@ -84,6 +86,40 @@ ResolvedChoice ResolveUnitVariantOptions(const UnitVariantOptions& options,
   return resolved;
 }
 
+bool AskEntries(const std::string& title, const std::vector<std::string>& list, bool several, std::istream& in,
+                std::ostream& err, std::vector<std::string>& chosen, std::string& error) {
+  err << title << "\n";
+  for (std::size_t i = 0; i < list.size(); ++i) err << "  " << (i + 1) << ". " << list[i] << "\n";
+  err << (several ? "Numbers (separated by commas or blanks; none to leave it): " : "Number (none to leave it): ");
+  err.flush();
+  std::string answer;
+  std::getline(in, answer);
+  for (char& c : answer) {
+    if (c == ',') c = ' ';
+  }
+  std::istringstream words(answer);
+  std::vector<bool> picked(list.size(), false);
+  int count = 0;
+  for (std::string word; words >> word;) {
+    char* end = nullptr;
+    const long number = std::strtol(word.c_str(), &end, 10);
+    if (*end != '\0' || number < 1 || static_cast<std::size_t>(number) > list.size()) {
+      error = "ERROR: \"" + word + "\" is not a number from 1 to " + std::to_string(list.size());
+      return false;
+    }
+    picked[static_cast<std::size_t>(number - 1)] = true;
+    ++count;
+  }
+  if (!several && count > 1) {
+    error = "ERROR: choose one number only";
+    return false;
+  }
+  for (std::size_t i = 0; i < list.size(); ++i) {
+    if (picked[i]) chosen.push_back(list[i]);
+  }
+  return true;
+}
+
 void OptionUnitVariantPrompt::RunUnitVariantDialog(
     const platform::UnitVariantContent& content, const std::function<bool(const platform::UnitVariantChoice&)>& ok) {
   shown_ = true;
@@ -97,6 +133,26 @@ void OptionUnitVariantPrompt::RunUnitVariantDialog(
     err_ << resolved.error << "\n";
     refused_ = true;
     return;
+  }
+  if (terminal_ != nullptr) {
+    std::string error;
+    if (resolved.choice.units.empty() &&
+        !AskEntries("Select a unit (or units) by clicking.", content.units, true, *terminal_, err_,
+                    resolved.choice.units, error)) {
+      err_ << error << "\n";
+      refused_ = true;
+      return;
+    }
+    std::vector<std::string> variant;
+    if (resolved.choice.variant.empty() && !content.variants.empty()) {
+      if (!AskEntries("Select a variant for these units by clicking.", content.variants, false, *terminal_, err_,
+                      variant, error)) {
+        err_ << error << "\n";
+        refused_ = true;
+        return;
+      }
+      if (!variant.empty()) resolved.choice.variant = variant.front();
+    }
   }
   incomplete_ = resolved.choice.units.empty() || resolved.choice.variant.empty();
   ok(resolved.choice);

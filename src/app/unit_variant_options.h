@@ -4,6 +4,7 @@
 // offers. Options that name no offered unit or variant press nothing.
 #pragma once
 
+#include <istream>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -29,11 +30,20 @@ struct ResolvedChoice {
 ResolvedChoice ResolveUnitVariantOptions(const UnitVariantOptions& options,
                                          const platform::UnitVariantContent& content);
 
+// Asks on a terminal for the entries of `list` by their numbers (1 is the
+// first; "1,3" or "1 3" several when `several`). False with `error` set for
+// an answer naming no entry; true and nothing chosen for an empty answer.
+bool AskEntries(const std::string& title, const std::vector<std::string>& list, bool several, std::istream& in,
+                std::ostream& err, std::vector<std::string>& chosen, std::string& error);
+
 class OptionUnitVariantPrompt : public platform::UnitVariantPrompt {
  public:
-  // The listing goes to `out`, errors to `err`.
-  OptionUnitVariantPrompt(UnitVariantOptions options, std::ostream& out, std::ostream& err)
-      : options_(std::move(options)), out_(out), err_(err) {}
+  // The listing goes to `out`, errors to `err`. With `terminal` (a user at
+  // stdin), a missing choice is asked for there: the numbered entries on
+  // `err`, the answer read from `terminal`; an empty answer leaves it missing.
+  OptionUnitVariantPrompt(UnitVariantOptions options, std::ostream& out, std::ostream& err,
+                          std::istream* terminal = nullptr)
+      : options_(std::move(options)), out_(out), err_(err), terminal_(terminal) {}
 
   void RunUnitVariantDialog(const platform::UnitVariantContent& content,
                             const std::function<bool(const platform::UnitVariantChoice&)>& ok) override;
@@ -46,6 +56,7 @@ class OptionUnitVariantPrompt : public platform::UnitVariantPrompt {
   UnitVariantOptions options_;
   std::ostream& out_;
   std::ostream& err_;
+  std::istream* terminal_;
   bool shown_ = false;
   bool refused_ = false;
   bool incomplete_ = false;

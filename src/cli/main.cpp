@@ -154,7 +154,10 @@ int main(int argc, char** argv) {
   dialog.SetGroOption(gro);
   dialog.SetVersion7Option(version7);
   sw::app::CreateOutcome outcome = sw::app::CreateOutcome::kNothing;
-  sw::app::OptionUnitVariantPrompt unit_variant_prompt(gro_options, std::cout, std::cerr);
+  // A user at the terminal is asked for a unit or variant the options leave out.
+  const bool at_terminal = isatty(STDIN_FILENO) != 0 && isatty(STDERR_FILENO) != 0;
+  sw::app::OptionUnitVariantPrompt unit_variant_prompt(gro_options, std::cout, std::cerr,
+                                                       at_terminal ? &std::cin : nullptr);
   sw::app::InstallCreateCommand(
       dialog, [&outcome](sw::app::CreateOutcome o) { outcome = o; }, &unit_variant_prompt);
   dialog.Create();

@@ -102,3 +102,52 @@ TEST(UnitVariantOptionsTest, PromptPressesOkOnceOrLists) {
 
 }  // namespace
 }  // namespace sw::app
+
+namespace sw::app {
+namespace {
+
+TEST(UnitVariantOptionsTest, TerminalAsksForWhatTheOptionsLeaveOut) {
+  std::ostringstream out, err;
+  std::istringstream answers("2, 5\n1\n");
+  OptionUnitVariantPrompt prompt({{}, false, "", false}, out, err, &answers);
+  std::vector<platform::UnitVariantChoice> presses;
+  prompt.RunUnitVariantDialog(kContent, [&](const platform::UnitVariantChoice& c) {
+    presses.push_back(c);
+    return true;
+  });
+  ASSERT_EQ(presses.size(), 1u);
+  EXPECT_EQ(presses[0].units, (Strings{"  3 -- padded", "2 -- south"}));
+  EXPECT_EQ(presses[0].variant, "Central Rockies");
+  EXPECT_EQ(err.str().substr(0, 63), "Select a unit (or units) by clicking.\n  1.  ALL UNITS\n  2.   3 -- padded");
+  EXPECT_NE(err.str().find("Select a variant for these units by clicking.\n  1. Central Rockies\n"), std::string::npos);
+
+  // An empty answer leaves the choice missing: OK without it.
+  std::istringstream empty("\n\n");
+  OptionUnitVariantPrompt blank({{"1"}, false, "", false}, out, err, &empty);
+  blank.RunUnitVariantDialog(kContent, [&](const platform::UnitVariantChoice& c) {
+    EXPECT_EQ(c.variant, "");
+    return true;
+  });
+  EXPECT_TRUE(blank.incomplete());
+
+  for (const char* bad : {"7\n", "x\n", "0\n"}) {
+    std::istringstream wrong(bad);
+    std::ostringstream e;
+    OptionUnitVariantPrompt refused({{}, false, "UT", false}, out, e, &wrong);
+    refused.RunUnitVariantDialog(kContent, [&](const platform::UnitVariantChoice&) {
+      ADD_FAILURE() << bad;
+      return true;
+    });
+    EXPECT_TRUE(refused.refused());
+    EXPECT_NE(e.str().find("ERROR: "), std::string::npos);
+  }
+  std::istringstream two("1 2\n");
+  std::ostringstream e;
+  OptionUnitVariantPrompt one_only({{"1"}, false, "", false}, out, e, &two);
+  one_only.RunUnitVariantDialog(kContent, [&](const platform::UnitVariantChoice&) { return true; });
+  EXPECT_TRUE(one_only.refused());
+  EXPECT_NE(e.str().find("ERROR: choose one number only\n"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace sw::app

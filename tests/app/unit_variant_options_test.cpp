@@ -118,7 +118,8 @@ TEST(UnitVariantOptionsTest, TerminalAsksForWhatTheOptionsLeaveOut) {
   ASSERT_EQ(presses.size(), 1u);
   EXPECT_EQ(presses[0].units, (Strings{"  3 -- padded", "2 -- south"}));
   EXPECT_EQ(presses[0].variant, "Central Rockies");
-  EXPECT_EQ(err.str().substr(0, 63), "Select a unit (or units) by clicking.\n  1.  ALL UNITS\n  2.   3 -- padded");
+  EXPECT_EQ(err.str().rfind("Select a unit (or units) by clicking.\n  1.  ALL UNITS\n  2.   3 -- padded\n", 0), 0u)
+      << err.str();
   EXPECT_NE(err.str().find("Select a variant for these units by clicking.\n  1. Central Rockies\n"), std::string::npos);
 
   // An empty answer leaves the choice missing: OK without it.

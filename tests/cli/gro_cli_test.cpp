@@ -149,3 +149,19 @@ TEST_F(GroCliTest, FailuresBeforeTheDialogAndAMissingSpeciesFile) {
 
 }  // namespace
 }  // namespace sw::testing
+
+namespace sw::testing {
+namespace {
+
+TEST_F(GroCliTest, GroThenVersion7) {
+  RunResult r = Run("--gro --unit 1 --variant PN --version7 --yes");
+  EXPECT_EQ(r.err.rfind("NOTIFY: All GRO files have been created in this directory\n", 0), 0u) << r.err;
+  EXPECT_EQ(r.exit_code, 0) << r.err;
+  EXPECT_TRUE(fs::exists(folder_ / "Cruz4711_1.gro"));
+  EXPECT_NE(r.err.find("Version 7 key and job files"), std::string::npos) << "the Version 7 export follows";
+  EXPECT_TRUE(fs::exists(folder_ / "sale.key"));
+  EXPECT_TRUE(fs::exists(folder_ / "sale.job"));
+}
+
+}  // namespace
+}  // namespace sw::testing

@@ -227,7 +227,7 @@ CreateOutcome CreateCommand::ExportCruiseFile(MainDialog& dialog, const std::tm&
     return CreateOutcome::kInputRefused;
   }
   storage::Storage& file = opened.value();
-  // Point D: the growth-model export, before the Version 7 files.
+  // The growth-model export comes first; a refusal there ends the command.
   if (state.GroOption == 1) {
     const CreateOutcome gro = ExportGrowthModel(dialog, local);
     if (gro != CreateOutcome::kDone && gro != CreateOutcome::kNothing) return gro;

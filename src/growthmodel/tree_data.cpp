@@ -120,7 +120,8 @@ Result<std::string> FormatTreeLine(const TreeLine& line) {
   out += line.history ? Format("%1d", *line.history) : std::string(" ");
   out += Format("%-3s", line.species.c_str());
 
-  if (!std::isfinite(line.dbh) || line.dbh < 0) return TooWide(line, "DBH " + Number(line.dbh) + " is negative");
+  if (!std::isfinite(line.dbh)) return TooWide(line, "DBH " + Number(line.dbh) + " is not a number");
+  if (line.dbh < 0) return TooWide(line, "DBH " + Number(line.dbh) + " is negative");
   if (line.dbh < 99.95) {
     out += Format("%4.1f", line.dbh);
   } else if (line.dbh < 999.5) {

@@ -289,7 +289,7 @@ ExportResult ExportGrowthModel(const ExportRequest& request) {
   outcome.written.push_back(batch_path);
   for (const auto& name : order) outcome.written.push_back(result.folder / name);
   if (!no_acres.empty()) {
-    outcome.Say("These units have no acres in CuttingUnitTable; no GRO files were written for them:" +
+    outcome.Say("These units have no acres (Area 0, negative or missing) in CuttingUnitTable; no GRO files were written for them:" +
                     ListOf(no_acres),
                 kWarning, Icon::kExclamation);
   }

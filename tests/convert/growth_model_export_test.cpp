@@ -364,7 +364,7 @@ TEST_F(GrowthModelExportTest, UnitsWithoutAcresAndTreesWithoutProrationAreReport
   ASSERT_EQ(result.outcome.result, Result::kDone);
   ASSERT_EQ(result.outcome.messages.size(), 3u);
   EXPECT_EQ(result.outcome.messages[0].text,
-            "These units have no acres in CuttingUnitTable; no GRO files were written for them:\n10");
+            "These units have no acres (Area 0, negative or missing) in CuttingUnitTable; no GRO files were written for them:\n10");
   EXPECT_EQ(result.outcome.messages[0].caption, "WARNING");
   EXPECT_EQ(result.outcome.messages[1].text,
             "No proration was found in IntCruiseTables.lpp for these trees; they were written with proration "

@@ -65,8 +65,10 @@ TEST_F(GroCliTest, ListShowsTheDialogsEntriesAndWritesNothing) {
 }
 
 TEST_F(GroCliTest, UnitsAndVariantExportBesideTheCruiseFile) {
+  const std::string cruise_bytes = ReadAll(cruise_path_);
   RunResult r = Run("--gro --variant pn --unit 2 --unit 1,2");
   ASSERT_EQ(r.exit_code, 0) << r.err;
+  EXPECT_EQ(ReadAll(cruise_path_), cruise_bytes) << "the cruise file is read, never committed";
   EXPECT_EQ(r.err, "NOTIFY: All GRO files have been created in this directory\n" + folder_.string() +
                        "        \nTo run the batch file, return to the Ferncastle dashboard or\nrun the batch file "
                        "from a command window\n");

@@ -50,6 +50,14 @@ constexpr char kExitCodeHelp[] =
     "  9  CruiseDefault.stp could not be read\n"
     " 10  a file is in use by another program; nothing was changed";
 
+constexpr char kGroHelp[] =
+    "GRO files (--gro): one run is one press of OK in \"Select Units and Variants\", then Exit.\n"
+    "  Units are exported in the dialog's order (\" ALL UNITS\" first), each --unit once. The tree data\n"
+    "  (.gro), keyword (.kwd), batch (.bat), location (.loc) and stand list (.slf) files are written\n"
+    "  beside the cruise file, all or none; the species file GROvariantSpecies.mk4 is read from beside\n"
+    "  this program, the proration file IntCruiseTables.lpp from beside the cruise file. A unit or\n"
+    "  variant left out is asked for at a terminal; otherwise OK is pressed without it (exit 2).";
+
 // The question that could not be answered, if any.
 std::string g_unanswered;
 
@@ -128,7 +136,7 @@ int main(int argc, char** argv) {
   auto* yes_flag = cli.add_flag("--yes", yes, "Answer Yes to every question");
   cli.add_flag("--no", no, "Answer No to every question")->excludes(yes_flag);
   cli.set_version_flag("--version", std::string(sw::app::kAboutText));
-  cli.footer(kExitCodeHelp);
+  cli.footer(std::string(kGroHelp) + "\n\n" + kExitCodeHelp);
   CLI11_PARSE(cli, argc, argv);
 
   sw::platform::ScriptedPlatform platform;

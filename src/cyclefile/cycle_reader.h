@@ -86,6 +86,9 @@ class CycleReader {
   // Line number (from 1) of the last item Next returned.
   std::size_t item_line() const;
   void Rewind() { pos_ = 0; item_start_ = 0; }
+  // The reading position, and a return to one taken earlier.
+  std::size_t position() const { return pos_; }
+  void Seek(std::size_t position) { pos_ = position < text_.size() ? position : text_.size(); }
 
  private:
   std::string text_;

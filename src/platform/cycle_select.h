@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace sw::platform {
@@ -13,6 +14,8 @@ namespace sw::platform {
 struct CycleSelectRequest {
   std::string count;                 // "There are COUNT cycles in this file."
   std::vector<std::string> entries;  // "Cycle  CycleYear", in file order
+  // (Cycle, CycleYear) of each entry, for choices made without the dialog.
+  std::vector<std::pair<std::string, std::string>> cycles;
 };
 
 // Indices into the request's entries of the chosen ones, in list order; no

@@ -5,9 +5,9 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <limits>
 
+#include "dumpfile/dump_image.h"
 #include "platform/scripted_platform.h"
 #include "storage/storage.h"
 #include "support/temp_dir.h"
@@ -17,51 +17,9 @@ namespace {
 
 namespace fs = std::filesystem;
 using storage::Storage;
-using storage::Type;
 using storage::Value;
 
-std::string Encode(const std::string& text) {
-  if (text.empty()) return " ";
-  std::string out = text;
-  for (char& c : out) {
-    if (c == ',') c = '^';
-    else if (c == '\n') c = '!';
-  }
-  return out;
-}
-
-std::string ValueText(const Value& v) {
-  char buffer[64];
-  if (auto* s = std::get_if<std::string>(&v)) return Encode(*s);
-  if (auto* i = std::get_if<std::int32_t>(&v)) return std::to_string(*i);
-  if (auto* l = std::get_if<std::int64_t>(&v)) return std::to_string(*l);
-  if (auto* f = std::get_if<float>(&v)) {
-    std::snprintf(buffer, sizeof buffer, "%.9g", static_cast<double>(*f));
-    return buffer;
-  }
-  if (auto* d = std::get_if<double>(&v)) {
-    std::snprintf(buffer, sizeof buffer, "%.17g", *d);
-    return buffer;
-  }
-  return "";
-}
-
-// The dump of a whole storage: per view an announcement, the description,
-// the column names, then one line per row.
-std::string DumpOf(Storage& s) {
-  std::string text;
-  for (const std::string& name : s.ViewNames()) {
-    storage::View v = s.GetView(name);
-    text += "[" + name + "]\n" + name + "[" + v.Describe() + "]\n";
-    for (std::size_t c = 0; c < v.ColumnCount(); ++c) text += (c ? "," : "") + v.ColumnAt(c).name;
-    text += "\n";
-    for (std::size_t r = 0; r < v.Size(); ++r) {
-      for (std::size_t c = 0; c < v.ColumnCount(); ++c) text += (c ? "," : "") + ValueText(v.Get(r, c));
-      text += "\n";
-    }
-  }
-  return text;
-}
+std::string DumpOf(Storage& s) { return test::DumpImageOf(s); }
 
 void ExpectSameStorage(Storage& a, Storage& b) {
   ASSERT_EQ(a.Description(), b.Description());

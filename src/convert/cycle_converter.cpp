@@ -340,9 +340,8 @@ Outcome CycleFileImporter::Convert(const fs::path& cycle_file, const fs::path& b
   std::size_t incomplete_section = 0;
   {
     CycleHeader header;
-    CycleRecord record;
     for (bool more = true; more;) {
-      switch (reader.Next(header, record)) {
+      switch (reader.Skip(header)) {
         case CycleReader::Item::kHeader:
           sections.push_back({header, reader.position(), reader.item_line()});
           break;

@@ -147,6 +147,33 @@ CycleReader::Item CycleReader::Next(CycleHeader& header, CycleRecord& record) {
   return ReadRecord(token, record) ? Item::kRecord : Item::kIncomplete;
 }
 
+bool CycleReader::PassOverRecord() {
+  for (int i = 0; i < 21; ++i) {
+    const std::size_t comma = text_.find(',', pos_);
+    if (comma == std::string::npos) {
+      pos_ = text_.size();
+      return false;
+    }
+    pos_ = comma + 1;
+  }
+  const std::size_t end = text_.find('\n', pos_);
+  pos_ = end == std::string::npos ? text_.size() : end;
+  while (pos_ < text_.size() && IsSpace(text_[pos_])) ++pos_;
+  return true;
+}
+
+CycleReader::Item CycleReader::Skip(CycleHeader& header) {
+  while (pos_ < text_.size() && IsSpace(text_[pos_])) ++pos_;
+  item_start_ = pos_;
+  const std::string token = Token();
+  if (token.empty()) return Item::kEnd;
+  if (IsHeaderToken(token)) {
+    header = ReadHeader();
+    return Item::kHeader;
+  }
+  return PassOverRecord() ? Item::kRecord : Item::kIncomplete;
+}
+
 std::size_t CycleReader::item_line() const {
   const auto end = text_.begin() + static_cast<std::ptrdiff_t>(std::min(item_start_, text_.size()));
   return 1 + static_cast<std::size_t>(std::count(text_.begin(), end, '\n'));
@@ -156,9 +183,8 @@ CycleScan ScanCycles(std::string_view text) {
   CycleScan scan;
   CycleReader reader{std::string(text)};
   CycleHeader header;
-  CycleRecord record;
   for (;;) {
-    const CycleReader::Item item = reader.Next(header, record);
+    const CycleReader::Item item = reader.Skip(header);
     if (item == CycleReader::Item::kEnd || item == CycleReader::Item::kIncomplete) break;
     if (item == CycleReader::Item::kHeader) scan.entries.push_back({header.cycle, header.cycle_year});
   }

@@ -82,6 +82,8 @@ class CycleReader {
   // never inside a record.
   enum class Item { kHeader, kRecord, kIncomplete, kEnd };
   Item Next(CycleHeader& header, CycleRecord& record);
+  // As Next, but a data record is only passed over, not decoded.
+  Item Skip(CycleHeader& header);
 
   // Line number (from 1) of the last item Next returned.
   std::size_t item_line() const;
@@ -91,6 +93,7 @@ class CycleReader {
   void Seek(std::size_t position) { pos_ = position < text_.size() ? position : text_.size(); }
 
  private:
+  bool PassOverRecord();
   std::string text_;
   std::size_t pos_ = 0;
   std::size_t item_start_ = 0;

@@ -156,6 +156,28 @@ TEST(CycleSectionTest, FileEndingInsideARecordIsIncomplete) {
   EXPECT_EQ(r.item_line(), 3u);
 }
 
+TEST(CycleSectionTest, PassingOverRecordsStopsWhereDecodingDoes) {
+  std::string broken = test::RecordLine({});
+  broken.replace(broken.find(", 80, 20"), 4, ",\n-999");
+  const std::string text = "  " + test::HeaderLine({}) + broken + test::RecordLine({}) + test::HeaderLine({}) +
+                           test::RecordLine({}, "") + "\n\n1, 2, 3";
+  CycleReader decoding(text);
+  CycleReader passing(text);
+  CycleHeader h;
+  CycleHeader skipped;
+  CycleRecord rec;
+  std::vector<Item> items;
+  for (;;) {
+    const Item item = decoding.Next(h, rec);
+    ASSERT_EQ(passing.Skip(skipped), item);
+    ASSERT_EQ(passing.position(), decoding.position());
+    items.push_back(item);
+    if (item == Item::kEnd || item == Item::kIncomplete) break;
+  }
+  EXPECT_EQ(items, (std::vector<Item>{Item::kHeader, Item::kRecord, Item::kRecord, Item::kHeader, Item::kRecord,
+                                      Item::kIncomplete}));
+}
+
 TEST(CycleSectionTest, TabsBlankLinesAndCrLf) {
   test::HeaderSpec h1;
   test::HeaderSpec h2;

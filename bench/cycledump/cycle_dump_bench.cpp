@@ -7,6 +7,8 @@
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
@@ -26,6 +28,14 @@ double PeakMiB() {
   rusage usage{};
   getrusage(RUSAGE_SELF, &usage);
   return static_cast<double>(usage.ru_maxrss) / 1024.0;
+}
+
+// Benchmark set-up and the bare write check every storage call.
+void Must(const storage::Status& st) {
+  if (!st.ok()) {
+    std::fprintf(stderr, "storage call failed: %s\n", st.message().c_str());
+    std::abort();
+  }
 }
 
 std::string Pad(const std::string& text, std::size_t width) {
@@ -95,7 +105,7 @@ void BareWrite(const Tables& tables, const fs::path& target, benchmark::State& s
     storage::View view = file->GetAs(description).value();
     for (std::size_t r = 0; r < rows.Size(); ++r) {
       const long added = view.Add();
-      for (std::size_t c = 0; c < rows.ColumnCount(); ++c) view.Set(static_cast<std::size_t>(added), c, rows.Get(r, c));
+      for (std::size_t c = 0; c < rows.ColumnCount(); ++c) Must(view.Set(static_cast<std::size_t>(added), c, rows.Get(r, c)));
     }
   }
   if (!file->Commit().ok()) state.SkipWithError("commit failed");
@@ -152,29 +162,29 @@ fs::path MakeDump(const fs::path& dir, int trees) {
     for (int t = 0; t < trees; ++t) {
       const long row = tree.Add();
       const auto r = static_cast<std::size_t>(row);
-      tree.Set(r, 0, std::string("0") + std::to_string(1 + t % 5));
-      tree.Set(r, 1, std::to_string(1 + t % 9));
-      tree.Set(r, 2, std::to_string(1 + t / 25));
-      tree.Set(r, 3, std::to_string(t + 1));
-      tree.Set(r, 4, std::to_string(100 + t % 400));
-      tree.Set(r, 5, 1.0f + static_cast<float>(t % 3));
-      tree.Set(r, 6, std::int64_t{5000000000LL} + t);
-      tree.Set(r, 7, 10.0f + static_cast<float>(t % 300) / 10.0f);
-      tree.Set(r, 8, 50.0f + static_cast<float>(t % 90));
-      tree.Set(r, 9, std::int32_t{70 + t % 20});
-      tree.Set(r, 10, 0.5 + t * 1e-6);
-      tree.Set(r, 11, std::string(t % 10 == 0 ? "checked, twice\nby crew" : ""));
+      Must(tree.Set(r, 0, std::string("0") + std::to_string(1 + t % 5)));
+      Must(tree.Set(r, 1, std::to_string(1 + t % 9)));
+      Must(tree.Set(r, 2, std::to_string(1 + t / 25)));
+      Must(tree.Set(r, 3, std::to_string(t + 1)));
+      Must(tree.Set(r, 4, std::to_string(100 + t % 400)));
+      Must(tree.Set(r, 5, 1.0f + static_cast<float>(t % 3)));
+      Must(tree.Set(r, 6, std::int64_t{5000000000LL} + t));
+      Must(tree.Set(r, 7, 10.0f + static_cast<float>(t % 300) / 10.0f));
+      Must(tree.Set(r, 8, 50.0f + static_cast<float>(t % 90)));
+      Must(tree.Set(r, 9, std::int32_t{70 + t % 20}));
+      Must(tree.Set(r, 10, 0.5 + t * 1e-6));
+      Must(tree.Set(r, 11, std::string(t % 10 == 0 ? "checked, twice\nby crew" : "")));
       for (int l = 0; l < 3; ++l) {
         const auto lr = static_cast<std::size_t>(log.Add());
-        for (std::size_t c = 0; c < 4; ++c) log.Set(lr, c, tree.Get(r, c));
-        log.Set(lr, 4, std::to_string(l + 1));
-        log.Set(lr, 5, std::string(1, static_cast<char>('1' + l)));
-        log.Set(lr, 6, std::int32_t{16 + 2 * l});
-        log.Set(lr, 7, 100.0 + t % 50);
-        log.Set(lr, 8, 8.5f + static_cast<float>(l));
+        for (std::size_t c = 0; c < 4; ++c) Must(log.Set(lr, c, tree.Get(r, c)));
+        Must(log.Set(lr, 4, std::to_string(l + 1)));
+        Must(log.Set(lr, 5, std::string(1, static_cast<char>('1' + l))));
+        Must(log.Set(lr, 6, std::int32_t{16 + 2 * l}));
+        Must(log.Set(lr, 7, 100.0 + t % 50));
+        Must(log.Set(lr, 8, 8.5f + static_cast<float>(l)));
       }
     }
-    file->Commit();
+    Must(file->Commit());
   }
   auto file = storage::Storage::Open(crz, storage::Storage::Mode::ReadOnly);
   const fs::path dump = dir / "bench.crz.dmp";

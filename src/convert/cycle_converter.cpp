@@ -6,6 +6,7 @@
 #include <set>
 #include <system_error>
 
+#include "convert/job_key_exporter.h"
 #include "cruisedb/columns.h"
 #include "cruisedb/dictionary.h"
 #include "cruisedb/settings.h"
@@ -104,7 +105,7 @@ class CruiseFileWriter {
  public:
   CruiseFileWriter(storage::Storage& storage) : storage_(storage) {}
 
-  storage::Status Open() {
+  void Open() {
     vol_ = storage_.GetView(table::VolumeEquationTable);
     config_ = storage_.GetView(table::GlobalConfigurationTable);
     cruise_ = storage_.GetView(table::CruiseTable);
@@ -132,7 +133,6 @@ class CruiseFileWriter {
     t_.totht = tree_.Bind(col::TotHt);
     t_.fc = tree_.Bind(col::FC);
     t_.dbhbtr = tree_.Bind(col::DBHBTR);
-    return storage::Status::Ok();
   }
 
   void AddRecord(const CycleHeader& h, const CycleRecord& r) {
@@ -145,7 +145,7 @@ class CruiseFileWriter {
           .Set(col::Forest, r.forest)
           .Set(col::CalYear, h.cal_year)
           .Set(col::CruiseType, "F");
-      cruise_.Add(row);
+      KeepAdded(cruise_.Add(row));
     }
     if (stratum_keys_.insert(KeyOf({r.stratum, "STR"})).second) {
       storage::Row row;
@@ -153,12 +153,12 @@ class CruiseFileWriter {
           .Set(col::CruzMeth, "STR")
           .Set(col::Stratum, r.stratum)
           .Set(col::Description, h.stratum_description);
-      stratum_.Add(row);
+      KeepAdded(stratum_.Add(row));
     }
     if (plot_keys_.insert(KeyOf({r.stratum, "1", r.plot})).second) {
       storage::Row row;
       row.Set(col::Stratum, r.stratum).Set(col::CutUnit, "1").Set(col::Plot, r.plot);
-      plot_.Add(row);
+      KeepAdded(plot_.Add(row));
     }
     if (r.live_count != 0.0f) AddTree(h, r, r.tree, r.live_count, "L");
     if (r.dead_count != 0.0f) AddTree(h, r, r.tree + "D", r.dead_count, "D");
@@ -171,14 +171,15 @@ class CruiseFileWriter {
                          const std::string& base_version) {
     storage::Row count;
     count.Set(col::CutUnit, "1").Set(col::Stratum, count_stratum).Set(col::SG, "");
-    count_.Add(count);
+    KeepAdded(count_.Add(count));
     storage::Row unit;
     unit.Set(col::CutUnit, "1").Set(col::Area, 1.0);
-    unit_.Add(unit);
+    KeepAdded(unit_.Add(unit));
     std::string report_file = file_name;
     for (std::size_t at = report_file.find("crz"); at != std::string::npos; at = report_file.find("crz", at + 3)) {
       report_file.replace(at, 3, "out");
     }
+    if (!error_.ok()) return error_;
     storage::Status st = cruisedb::AddSetting(config_, config::Processing, config::ReportFile, report_file);
     if (st) st = cruisedb::AddSetting(config_, config::Processing, config::RegionNumber, region_number_);
     for (std::string_view code : kReportCodes) {
@@ -190,6 +191,14 @@ class CruiseFileWriter {
   }
 
  private:
+  // The first failed write, reported once the section is done.
+  void Keep(const storage::Status& st) {
+    if (error_.ok() && !st.ok()) error_ = st;
+  }
+  void KeepAdded(long row) {
+    if (row < 0) Keep(storage::Status::Error("a row could not be added"));
+  }
+
   void AddVolumeEquation(const CycleRecord& r, const std::string& number, float top, std::string_view flags) {
     if (!vol_keys_.insert(KeyOf({r.species, r.product, number, flags})).second) return;
     storage::Row row;
@@ -199,7 +208,7 @@ class CruiseFileWriter {
         .Set(col::VolEqStump, 1.0f)
         .Set(col::VolEqTopDIBP, top)
         .Set(col::VolEqFlags, std::string(flags));
-    vol_.Add(row);
+    KeepAdded(vol_.Add(row));
   }
 
   void AddVolumeEquations(const CycleRecord& r) {
@@ -216,27 +225,28 @@ class CruiseFileWriter {
   void AddTree(const CycleHeader& h, const CycleRecord& r, const std::string& tree, float count,
                const char* live_dead) {
     const long added = tree_.Add();
+    KeepAdded(added);
     if (added < 0) return;
     const auto i = static_cast<std::size_t>(added);
-    t_.stratum.Set(i, r.stratum);
-    t_.cut_unit.Set(i, "1");
-    t_.plot.Set(i, r.plot);
-    t_.tree.Set(i, tree);
-    t_.sp.Set(i, r.species);
-    t_.prod.Set(i, r.product);
-    t_.cl.Set(i, h.tree_class);
-    t_.cm.Set(i, "M");
-    t_.uomp.Set(i, "03");
-    t_.count.Set(i, count);
-    t_.sdefp.Set(i, r.primary_defect);
-    t_.sdefs.Set(i, r.secondary_defect);
-    t_.ld.Set(i, live_dead);
-    t_.hgtfll.Set(i, r.height_first_live_limb);
-    t_.cr.Set(i, r.crown);
-    t_.dbh.Set(i, r.dbh);
-    t_.totht.Set(i, r.total_height);
-    t_.fc.Set(i, r.form_class);
-    t_.dbhbtr.Set(i, r.dbh_bark_thickness_ratio);
+    Keep(t_.stratum.Set(i, r.stratum));
+    Keep(t_.cut_unit.Set(i, "1"));
+    Keep(t_.plot.Set(i, r.plot));
+    Keep(t_.tree.Set(i, tree));
+    Keep(t_.sp.Set(i, r.species));
+    Keep(t_.prod.Set(i, r.product));
+    Keep(t_.cl.Set(i, h.tree_class));
+    Keep(t_.cm.Set(i, "M"));
+    Keep(t_.uomp.Set(i, "03"));
+    Keep(t_.count.Set(i, count));
+    Keep(t_.sdefp.Set(i, r.primary_defect));
+    Keep(t_.sdefs.Set(i, r.secondary_defect));
+    Keep(t_.ld.Set(i, live_dead));
+    Keep(t_.hgtfll.Set(i, r.height_first_live_limb));
+    Keep(t_.cr.Set(i, r.crown));
+    Keep(t_.dbh.Set(i, r.dbh));
+    Keep(t_.totht.Set(i, r.total_height));
+    Keep(t_.fc.Set(i, r.form_class));
+    Keep(t_.dbhbtr.Set(i, r.dbh_bark_thickness_ratio));
   }
 
   storage::Storage& storage_;
@@ -248,6 +258,7 @@ class CruiseFileWriter {
   } t_;
   std::set<std::string> cruise_keys_, stratum_keys_, plot_keys_, vol_keys_;
   std::string region_number_;
+  storage::Status error_;
 };
 
 }  // namespace
@@ -385,7 +396,7 @@ Outcome CycleFileImporter::Convert(const fs::path& cycle_file, const fs::path& b
     }
   }
   if (targets.empty()) {
-    outcome.result = Result::kNothing;
+    outcome.result = Result::kRefused;
     outcome.Say("No section of the chosen cycles was found in\n" + cycle_file.string() +
                     "\nNo cruise files were created.",
                 "WARNING", Icon::kExclamation);
@@ -422,26 +433,20 @@ Outcome CycleFileImporter::Convert(const fs::path& cycle_file, const fs::path& b
   storage::OutputSet outputs(fs_);
   for (const auto& [name, section_list] : targets) {
     const fs::path target = output_folder / name;
-    auto temp = outputs.Add(target.string());
-    if (!temp.ok()) {
-      outcome.result = Result::kFailed;
-      outcome.Say(target.string() + "\ncannot be written: " + temp.status().message() +
-                      "\nNo cruise files were created.",
-                  "ERROR", Icon::kStop);
-      return outcome;
-    }
-    auto opened = storage::Storage::Open(temp.value(), storage::Storage::Mode::ReadWrite, fs_);
+    auto opened = outputs.AddStorage(target.string());
     if (!opened.ok()) {
-      outcome.result = Result::kFailed;
-      outcome.Say(target.string() + "\ncannot be written: " + opened.status().message() +
-                      "\nNo cruise files were created.",
+      outcome.result = storage::IsInUse(opened.status()) ? Result::kInUse : Result::kFailed;
+      outcome.Say(storage::IsInUse(opened.status())
+                      ? InUseMessage(opened.status())
+                      : target.string() + "\ncannot be written: " + opened.status().message() +
+                            "\nNo cruise files were created.",
                   "ERROR", Icon::kStop);
       return outcome;
     }
     storage::Storage& storage = opened.value();
     const cruisedb::NewCruiseFile made = cruisedb::CreateCruiseSchema(storage, base_dictionary, kCycleTables);
     if (!made.status.ok()) {
-      outcome.result = Result::kFailed;
+      outcome.result = Result::kNoBaseDictionary;
       outcome.Say("Base file missing \n Cannot continue", kProgramTitle, Icon::kStop);
       return outcome;
     }
@@ -471,10 +476,11 @@ Outcome CycleFileImporter::Convert(const fs::path& cycle_file, const fs::path& b
   }
   const storage::Status committed = outputs.Commit();
   if (!committed.ok()) {
-    outcome.result = Result::kFailed;
+    outcome.result = storage::IsInUse(committed) ? Result::kInUse : Result::kFailed;
     outcome.written.clear();
-    outcome.Say("The cruise files cannot be put in place: " + committed.message() +
-                    "\nNo cruise files were created; existing files are unchanged.",
+    outcome.Say(storage::IsInUse(committed) ? InUseMessage(committed)
+                                            : "The cruise files cannot be put in place: " + committed.message() +
+                                                  "\nNo cruise files were created; existing files are unchanged.",
                 "ERROR", Icon::kStop);
     return outcome;
   }

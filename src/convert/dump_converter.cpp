@@ -3,6 +3,7 @@
 #include <system_error>
 #include <vector>
 
+#include "convert/job_key_exporter.h"
 #include "dumpfile/dump_reader.h"
 #include "legacy/files.h"
 #include "storage/description.h"
@@ -74,15 +75,15 @@ Outcome DumpImporter::Convert(const fs::path& dump_file) {
   }
 
   storage::OutputSet outputs(fs_);
-  auto temp = outputs.Add(target.string());
-  if (!temp.ok()) {
-    return fail(Result::kFailed, target.string() + "\ncannot be written: " + temp.status().message() +
-                                     "\nNo cruise file was created.");
-  }
   std::size_t lost_rows = 0;
   {
-    auto opened = storage::Storage::Open(temp.value(), storage::Storage::Mode::ReadWrite, fs_);
+    auto opened = outputs.AddStorage(target.string());
     if (!opened.ok()) {
+      if (storage::IsInUse(opened.status())) {
+        outcome.result = Result::kInUse;
+        outcome.Say(InUseMessage(opened.status()), "ERROR", Icon::kStop);
+        return outcome;
+      }
       return fail(Result::kFailed, target.string() + "\ncannot be written: " + opened.status().message() +
                                        "\nNo cruise file was created.");
     }
@@ -130,6 +131,9 @@ Outcome DumpImporter::Convert(const fs::path& dump_file) {
         }
       }
     }
+    if (!have_table) {
+      return fail(Result::kRefused, dump_file.string() + "\nholds no table (no line with \"[\").\nNo cruise file was created.");
+    }
     if (reader.failed()) {
       return fail(Result::kFailed, dump_file.string() + "\ncannot be read to its end.\nNo cruise file was created.");
     }
@@ -140,6 +144,11 @@ Outcome DumpImporter::Convert(const fs::path& dump_file) {
     }
   }
   const storage::Status committed = outputs.Commit();
+  if (!committed.ok() && storage::IsInUse(committed)) {
+    outcome.result = Result::kInUse;
+    outcome.Say(InUseMessage(committed), "ERROR", Icon::kStop);
+    return outcome;
+  }
   if (!committed.ok()) {
     return fail(Result::kFailed, target.string() + "\ncannot be put in place: " + committed.message() +
                                      "\nNo cruise file was created; an existing file is unchanged.");

@@ -351,7 +351,7 @@ TEST_F(CycleConvertTest, UnreadableInputsAndTargetsLeaveNothing) {
   const std::string text = HeaderLine(Header(" 1", "2005", "STAND01")) + RecordLine(Tree("1", "202", "1", "0"));
   test::WriteFile(dir_ / "in.wpx", text);
   outcome = CycleFileImporter(platform).Convert(dir_ / "in.wpx", dir_ / "CruiseDefault.stp", {{" 1", "2005"}}, out());
-  EXPECT_EQ(outcome.result, Result::kFailed);
+  EXPECT_EQ(outcome.result, Result::kNoBaseDictionary);
   EXPECT_EQ(outcome.messages.at(0).text, "Base file missing \n Cannot continue");
   EXPECT_TRUE(Files().empty());
 
@@ -367,7 +367,7 @@ TEST_F(CycleConvertTest, UnreadableInputsAndTargetsLeaveNothing) {
   EXPECT_NE(outcome.messages.at(0).text.find("cannot be written"), std::string::npos);
 
   outcome = Run(text, {{" 9", "2005"}});  // a cycle the file does not hold
-  EXPECT_EQ(outcome.result, Result::kNothing);
+  EXPECT_EQ(outcome.result, Result::kRefused);
   EXPECT_TRUE(Files().empty());
   EXPECT_EQ(test::ReadFile(dir_ / "in.wpx"), text);
 }

@@ -220,8 +220,12 @@ TEST_F(DumpConvertTest, BadInputsCreateNothing) {
   EXPECT_EQ(outcome.result, Result::kRefused);
   EXPECT_TRUE(fs::is_directory(dir_ / "f.crz"));
 
-  outcome = Run("empty.crz.dmp", "");
-  EXPECT_TRUE(outcome.ok());  // an empty image gives an empty cruise file
+  for (const char* text : {"", "\n\n", "no table here\n"}) {
+    outcome = Run("empty.crz.dmp", text);
+    EXPECT_EQ(outcome.result, Result::kRefused);
+    EXPECT_NE(outcome.messages.at(0).text.find("holds no table"), std::string::npos);
+    EXPECT_FALSE(fs::exists(dir_ / "empty.crz"));
+  }
   outcome = Run("nodesc.crz.dmp", "[T]\n");
   EXPECT_EQ(outcome.result, Result::kRefused);
   EXPECT_FALSE(fs::exists(dir_ / "nodesc.crz"));

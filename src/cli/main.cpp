@@ -20,6 +20,7 @@
 #include "app/main_dialog.h"
 #include "app/program_location.h"
 #include "cyclefile/cycle_reader.h"
+#include "app/unit_variant_options.h"
 #include "platform/scripted_platform.h"
 #include "platform/terminal.h"
 
@@ -28,6 +29,7 @@ namespace {
 // Exit codes for scripts.
 constexpr int kExitCorruptLine = 1;         // a key or job file line over 105 characters
 constexpr int kExitNoBaseDictionary = 2;    // CruiseDefault.stp is not beside the program
+constexpr int kExitBadChoice = 2;           // a growth-model unit or variant is missing or not offered
 constexpr int kExitNotAvailable = 3;        // this conversion is not built yet
 constexpr int kExitInputRefused = 4;        // file missing, not valid, or not suited to the options
 constexpr int kExitDeclined = 5;            // a question was answered No; nothing was changed
@@ -41,7 +43,8 @@ constexpr char kExitCodeHelp[] =
     "Exit codes:\n"
     "  0  done\n"
     "  1  a key or job file has a line longer than 105 characters\n"
-    "  2  CruiseDefault.stp is not beside the program\n"
+    "  2  CruiseDefault.stp is not beside the program; or a growth-model unit or variant\n"
+    "     is not offered (nothing written) or missing (only the batch file's first line)\n"
     "  3  this conversion is not available yet; nothing was written\n"
     "  4  the file is missing, not valid, or the options do not apply to it;\n"
     "     for a cycle file also: the cycle options chose no cycle\n"
@@ -51,6 +54,14 @@ constexpr char kExitCodeHelp[] =
     "  8  a file could not be made writable or written; existing files are unchanged\n"
     "  9  CruiseDefault.stp could not be read\n"
     " 10  a file is in use by another program; nothing was changed";
+
+constexpr char kGroHelp[] =
+    "GRO files (--gro): one run is one press of OK in \"Select Units and Variants\", then Exit.\n"
+    "  Units are exported in the dialog's order (\" ALL UNITS\" first), each --unit once. The tree data\n"
+    "  (.gro), keyword (.kwd), batch (.bat), location (.loc) and stand list (.slf) files are written\n"
+    "  beside the cruise file, all or none; the species file GROvariantSpecies.mk4 is read from beside\n"
+    "  this program, the proration file IntCruiseTables.lpp from beside the cruise file. A unit or\n"
+    "  variant left out is asked for at a terminal; otherwise OK is pressed without it (exit 2).";
 
 // The question that could not be answered, if any.
 std::string g_unanswered;
@@ -134,6 +145,7 @@ int ExitCodeOf(sw::app::CreateOutcome outcome) {
     case CreateOutcome::kNoBaseDictionary: return kExitBadBaseDictionary;
     case CreateOutcome::kFailed: return kExitWriteFailed;
     case CreateOutcome::kInUse: return kExitInUse;
+    case CreateOutcome::kChoiceMissing: return kExitBadChoice;
   }
   return kExitWriteFailed;
 }
@@ -175,7 +187,23 @@ int main(int argc, char** argv) {
   bool no = false;
   cli.add_option("file", file, "The file to convert (.key, .crz, .wpx, .crz.dmp)")->required();
   cli.add_flag("--gro", gro, "Cruise files: write the GRO growth-model input files");
-  cli.add_flag("--version7", version7, "Cruise files: write Version 7 job and key files");
+  auto* version7_flag = cli.add_flag("--version7", version7, "Cruise files: write Version 7 job and key files (after the GRO files)");
+  // The "Select Units and Variants" dialog: one run presses OK once, then Exit.
+  sw::app::UnitVariantOptions gro_options;
+  auto* gro_flag = cli.get_option("--gro");
+  cli.add_option("--unit", gro_options.units,
+                 "With --gro: export this cutting unit (CutUnit without its blanks); repeatable, or --unit 1,2")
+      ->needs(gro_flag)
+      ->allow_extra_args(false);
+  cli.add_flag("--all-units", gro_options.all_units, "With --gro: export \" ALL UNITS\" (combinable with --unit)")
+      ->needs(gro_flag);
+  cli.add_option("--variant", gro_options.variant,
+                 "With --gro: the variant by two-letter code or name, any letter case (see --list)")
+      ->needs(gro_flag);
+  cli.add_flag("--list", gro_options.list,
+               "With --gro: print the unit entries and the variants offered, one per line; export nothing")
+      ->needs(gro_flag)
+      ->excludes(version7_flag);
   auto* yes_flag = cli.add_flag("--yes", yes, "Answer Yes to every question");
   cli.add_flag("--no", no, "Answer No to every question")->excludes(yes_flag);
   CycleOptions cycle_options;
@@ -187,7 +215,7 @@ int main(int argc, char** argv) {
       ->delimiter(',');
   cli.add_flag("--list-cycles", cycle_options.list, "Cycle files: print the list of cycles and convert nothing");
   cli.set_version_flag("--version", std::string(sw::app::kAboutText));
-  cli.footer(std::string(kCycleHelp) + "\n" + kExitCodeHelp);
+  cli.footer(std::string(kCycleHelp) + "\n" + kGroHelp + "\n\n" + kExitCodeHelp);
   CLI11_PARSE(cli, argc, argv);
 
   sw::platform::ScriptedPlatform platform;
@@ -225,13 +253,22 @@ int main(int argc, char** argv) {
   dialog.SetGroOption(gro);
   dialog.SetVersion7Option(version7);
   sw::app::CreateOutcome outcome = sw::app::CreateOutcome::kNothing;
-  sw::app::InstallCreateCommand(dialog, [&outcome](sw::app::CreateOutcome o) { outcome = o; });
+  // A user at the terminal is asked for a unit or variant the options leave out.
+  const bool at_terminal = isatty(STDIN_FILENO) != 0 && isatty(STDERR_FILENO) != 0;
+  sw::app::OptionUnitVariantPrompt unit_variant_prompt(gro_options, std::cout, std::cerr,
+                                                       at_terminal ? &std::cin : nullptr);
+  sw::app::InstallCreateCommand(
+      dialog, [&outcome](sw::app::CreateOutcome o) { outcome = o; }, &unit_variant_prompt);
   dialog.Create();
   if (!g_unanswered.empty()) return kExitUnanswered;
   if (g_no_cycles) {
     std::cerr << "stumpwright-cli: no cycle was chosen (see --all-cycles, --cycle, --cycle-year, --list-cycles); "
                  "nothing was converted.\n";
     return kExitInputRefused;
+  }
+  if (unit_variant_prompt.refused()) return kExitBadChoice;
+  if (gro_options.list && unit_variant_prompt.shown() && outcome == sw::app::CreateOutcome::kNothing) {
+    return 0;
   }
   switch (outcome) {
     case sw::app::CreateOutcome::kNothing:

@@ -56,13 +56,13 @@ fs::path MakeCycleFile(const fs::path& dir, int records) {
   std::ofstream out(path, std::ios::binary);
   for (int stand = 0; stand < 10; ++stand) {
     for (int cycle = 1; cycle <= 4; ++cycle) {
-      sw::test::HeaderSpec h;
+      sw::test::HeaderFields h;
       h.cycle = Pad(std::to_string(cycle), 2);
       h.year = std::to_string(1995 + 5 * cycle);
       h.prefix = "STAND" + Pad(std::to_string(stand), 2);
       out << sw::test::HeaderLine(h);
       for (int r = 0; r < records; ++r) {
-        sw::test::RecordSpec rec;
+        sw::test::RecordFields rec;
         rec.region = stand % 2 == 0 ? "6" : "8";
         rec.forest = Pad(std::to_string(1 + stand % 12), 5);
         rec.district = Pad(std::to_string(1 + r % 7), 5);

@@ -31,8 +31,8 @@ class CreateCycleDumpTest : public ::testing::Test {
  protected:
   CreateCycleDumpTest() : dialog_(platform_), here_(dir_.path()) {
     EXPECT_TRUE(dialog_.Initialise(test::BuiltBaseDictionary().parent_path(), dir_.path()));
-    test::HeaderSpec a;
-    test::HeaderSpec b;
+    test::HeaderFields a;
+    test::HeaderFields b;
     b.cycle = " 2";
     b.year = "2010";
     test::WriteFile(dir_ / "s.wpx", test::HeaderLine(b) + test::RecordLine({}) + test::HeaderLine(a) +

@@ -18,7 +18,7 @@ class CycleCli : public ::testing::Test {
   CycleCli() {
     fs::copy_file(fs::path(SW_BIN_DIR) / "CruiseDefault.stp", cli_.dir() / "CruiseDefault.stp");
     auto header = [](const char* cycle, const char* year, const char* prefix) {
-      sw::test::HeaderSpec h;
+      sw::test::HeaderFields h;
       h.cycle = cycle;
       h.year = year;
       h.prefix = prefix;

@@ -25,7 +25,7 @@ std::vector<std::string> FileNames(const fs::path& dir) {
 
 TEST(ConvertFaultsTest, CycleConversionOnAFailingDisk) {
   test::TempDir dir;
-  test::HeaderSpec other;
+  test::HeaderFields other;
   other.prefix = "STAND02";
   test::WriteFile(dir / "in.wpx", test::HeaderLine({}) + test::RecordLine({}) + test::HeaderLine(other) +
                                       test::RecordLine({}));

@@ -20,20 +20,20 @@ namespace fs = std::filesystem;
 using cyclefile::CycleEntry;
 using storage::Storage;
 using test::HeaderLine;
-using test::HeaderSpec;
+using test::HeaderFields;
 using test::RecordLine;
-using test::RecordSpec;
+using test::RecordFields;
 
-HeaderSpec Header(std::string cycle, std::string year, std::string prefix) {
-  HeaderSpec h;
+HeaderFields Header(std::string cycle, std::string year, std::string prefix) {
+  HeaderFields h;
   h.cycle = std::move(cycle);
   h.year = std::move(year);
   h.prefix = std::move(prefix);
   return h;
 }
 
-RecordSpec Tree(std::string tree, std::string species, std::string live, std::string dead) {
-  RecordSpec r;
+RecordFields Tree(std::string tree, std::string species, std::string live, std::string dead) {
+  RecordFields r;
   r.tree = std::move(tree);
   r.species = std::move(species);
   r.live = std::move(live);
@@ -76,7 +76,7 @@ class CycleConvertTest : public ::testing::Test {
 };
 
 TEST_F(CycleConvertTest, OneFilePerSectionWithEveryTableFilled) {
-  RecordSpec both = Tree("7", "122", "2.5", "1");
+  RecordFields both = Tree("7", "122", "2.5", "1");
   both.stratum = " 02 ";
   both.plot = "3";
   both.sdefs = "99";
@@ -177,11 +177,11 @@ TEST_F(CycleConvertTest, OneFilePerSectionWithEveryTableFilled) {
 }
 
 TEST_F(CycleConvertTest, RegionsOneAndTenAndCutMark) {
-  RecordSpec r1 = Tree("1", "202", "1", "0");
+  RecordFields r1 = Tree("1", "202", "1", "0");
   r1.region = "1";
-  RecordSpec r10 = r1;
+  RecordFields r10 = r1;
   r10.region = "10";
-  HeaderSpec h10 = Header(" 1", "2005", "STAND10");
+  HeaderFields h10 = Header(" 1", "2005", "STAND10");
   h10.mark = 'L';
   const Outcome outcome =
       Run(HeaderLine(Header(" 1", "2005", "STAND01")) + RecordLine(r1) + HeaderLine(h10) + RecordLine(r10),
@@ -197,11 +197,11 @@ TEST_F(CycleConvertTest, RegionsOneAndTenAndCutMark) {
 }
 
 TEST_F(CycleConvertTest, RegionEightEquationsReplaceTheRecordsOwn) {
-  RecordSpec a = Tree("1", "122", "1", "0");
+  RecordFields a = Tree("1", "122", "1", "0");
   a.region = "8";
   a.forest = "1";
   a.district = "4";
-  RecordSpec b = a;
+  RecordFields b = a;
   b.species = "802";
   const Outcome outcome = Run(HeaderLine(Header(" 1", "2005", "STAND08")) + RecordLine(a) + RecordLine(b),
                               {{" 1", "2005"}});
@@ -276,7 +276,7 @@ TEST_F(CycleConvertTest, AdjacentAndRepeatedSectionsAllConvert) {
 }
 
 TEST_F(CycleConvertTest, SectionWithoutRecordsHasNoRegionOfItsOwn) {
-  RecordSpec r = Tree("1", "202", "1", "0");
+  RecordFields r = Tree("1", "202", "1", "0");
   r.region = "10";
   const std::string text = HeaderLine(Header(" 1", "2005", "STAND01")) + RecordLine(r) +
                            HeaderLine(Header(" 2", "2010", "STAND01"));

@@ -29,14 +29,14 @@ TEST(CyclePrimitivesTest, TokenFieldAndRestOfLineFollowTheirRules) {
 }
 
 TEST(CycleHeaderTest, DecodesEveryUsedPosition) {
-  test::HeaderSpec spec;
-  spec.cycle = " 2";
-  spec.year = " 98 ";
-  spec.prefix = "AB12345";
-  spec.cal_year = "1999";
-  spec.mark = 't';
-  spec.description = "123456789";
-  CycleReader r(test::HeaderLine(spec));
+  test::HeaderFields fields;
+  fields.cycle = " 2";
+  fields.year = " 98 ";
+  fields.prefix = "AB12345";
+  fields.cal_year = "1999";
+  fields.mark = 't';
+  fields.description = "123456789";
+  CycleReader r(test::HeaderLine(fields));
   ASSERT_EQ(r.Token(), "-999");
   const CycleHeader h = r.ReadHeader();
   EXPECT_EQ(h.cycle, " 2");
@@ -60,17 +60,17 @@ TEST(CycleHeaderTest, DecodesEveryUsedPosition) {
 }
 
 TEST(CycleRecordTest, DecodesAllValues) {
-  test::RecordSpec spec;
-  spec.region = "1";
-  spec.forest = "  05";
-  spec.stratum = "  7  ";
-  spec.live = "2.5";
-  spec.dead = "1";
-  spec.sdefs = "99";
-  spec.sdefp = "99.0";
-  spec.fc = "78.9";
-  spec.btr = "0.12";
-  CycleReader r(test::RecordLine(spec));
+  test::RecordFields fields;
+  fields.region = "1";
+  fields.forest = "  05";
+  fields.stratum = "  7  ";
+  fields.live = "2.5";
+  fields.dead = "1";
+  fields.sdefs = "99";
+  fields.sdefp = "99.0";
+  fields.fc = "78.9";
+  fields.btr = "0.12";
+  CycleReader r(test::RecordLine(fields));
   CycleHeader h;
   CycleRecord rec;
   ASSERT_EQ(r.Next(h, rec), Item::kRecord);
@@ -105,12 +105,12 @@ TEST(CycleRecordTest, NumericEdgeCases) {
   EXPECT_EQ(PadRegion("8"), "08");
   EXPECT_EQ(PadRegion("12"), "12");
   EXPECT_EQ(PadRegion("13"), "013");
-  test::RecordSpec spec;
-  spec.sdefs = "98.9";
-  spec.sdefp = "abc";
-  spec.live = "";
-  spec.btr = " 0.5x";
-  CycleReader r(test::RecordLine(spec, ""));  // no final line end
+  test::RecordFields fields;
+  fields.sdefs = "98.9";
+  fields.sdefp = "abc";
+  fields.live = "";
+  fields.btr = " 0.5x";
+  CycleReader r(test::RecordLine(fields, ""));  // no final line end
   CycleHeader h;
   CycleRecord rec;
   ASSERT_EQ(r.Next(h, rec), Item::kRecord);
@@ -126,11 +126,11 @@ TEST(CycleRecordTest, NumericEdgeCases) {
 TEST(CycleSectionTest, HeadersOnlyAtRecordStarts) {
   // A missing-value marker at the start of a line inside a record (a record
   // broken over two lines) is a value, not a header.
-  test::RecordSpec spec;
-  std::string record = test::RecordLine(spec);
+  test::RecordFields fields;
+  std::string record = test::RecordLine(fields);
   const std::size_t at = record.find(", 80, 20");  // before the form class
   record.replace(at, 4, ",\n-999");
-  const std::string text = test::HeaderLine({}) + record + test::RecordLine(spec);
+  const std::string text = test::HeaderLine({}) + record + test::RecordLine(fields);
   CycleReader r(text);
   CycleHeader h;
   CycleRecord rec;
@@ -179,14 +179,14 @@ TEST(CycleSectionTest, PassingOverRecordsStopsWhereDecodingDoes) {
 }
 
 TEST(CycleSectionTest, TabsBlankLinesAndCrLf) {
-  test::HeaderSpec h1;
-  test::HeaderSpec h2;
+  test::HeaderFields h1;
+  test::HeaderFields h2;
   h2.cycle = "10";
   h2.year = "2010";
-  test::RecordSpec spec;
-  spec.region = "10";
-  std::string text = "\r\n\r\n  " + test::HeaderLine(h1) + "\t" + test::RecordLine(spec, "\r\n") + "\r\n\t\r\n" +
-                     test::HeaderLine(h2) + "   " + test::RecordLine(spec, "");
+  test::RecordFields fields;
+  fields.region = "10";
+  std::string text = "\r\n\r\n  " + test::HeaderLine(h1) + "\t" + test::RecordLine(fields, "\r\n") + "\r\n\t\r\n" +
+                     test::HeaderLine(h2) + "   " + test::RecordLine(fields, "");
   for (std::size_t p = text.find('\n'); p != std::string::npos; p = text.find('\n', p + 2)) {
     if (p == 0 || text[p - 1] != '\r') text.insert(p, "\r");
   }
@@ -206,11 +206,11 @@ TEST(CycleSectionTest, TabsBlankLinesAndCrLf) {
 }
 
 TEST(ScanCyclesTest, ListsEveryHeaderInFileOrderWithDuplicates) {
-  test::HeaderSpec a;
-  test::HeaderSpec b;
+  test::HeaderFields a;
+  test::HeaderFields b;
   b.cycle = " 2";
   b.year = "2010";
-  test::HeaderSpec c = a;
+  test::HeaderFields c = a;
   c.prefix = "STAND02";
   const std::string text = test::HeaderLine(a) + test::RecordLine({}) + test::HeaderLine(b) + test::HeaderLine(c) +
                            test::RecordLine({}) + test::RecordLine({});

@@ -7,7 +7,7 @@
 
 namespace sw::test {
 
-struct HeaderSpec {
+struct HeaderFields {
   std::string cycle = " 1";       // 2 characters
   std::string year = "2005";      // up to 4 characters
   std::string prefix = "STAND01";  // 7 characters (the cruise number is its last 5)
@@ -17,7 +17,7 @@ struct HeaderSpec {
 };
 
 // "-999" followed by R with every used position filled.
-inline std::string HeaderLine(const HeaderSpec& h) {
+inline std::string HeaderLine(const HeaderFields& h) {
   std::string r(132, ' ');
   r.replace(0, 8, "HDR STD ");
   r.replace(8, 2, h.cycle.substr(0, 2));
@@ -30,7 +30,7 @@ inline std::string HeaderLine(const HeaderSpec& h) {
 }
 
 // The 23 values of a record as written in a file.
-struct RecordSpec {
+struct RecordFields {
   std::string region = "6";
   std::string forest = "01";
   std::string district = "03";
@@ -56,7 +56,7 @@ struct RecordSpec {
   std::string btr = "0.12";
 };
 
-inline std::string RecordLine(const RecordSpec& r, std::string_view end = "\n") {
+inline std::string RecordLine(const RecordFields& r, std::string_view end = "\n") {
   const std::vector<const std::string*> fields = {
       &r.region, &r.forest, &r.district, &r.stratum, &r.product, &r.unused, &r.tree, &r.species,
       &r.plot,   &r.live,   &r.dead,     &r.dbh,     &r.height,  &r.crown,  &r.sdefs, &r.sdefp,

@@ -34,8 +34,8 @@ TEST(CycleWindow, ChosenCycleBecomesACruiseFile) {
   const fs::path old_folder = fs::current_path();
   fs::current_path(dir);  // cruise files of a cycle file land in the current folder
   fs::copy_file(fs::path(SW_BIN_DIR) / "CruiseDefault.stp", dir / "CruiseDefault.stp");
-  test::HeaderSpec first;
-  test::HeaderSpec second;
+  test::HeaderFields first;
+  test::HeaderFields second;
   second.cycle = " 2";
   second.year = "2010";
   std::ofstream(dir / "stands.wpx") << test::HeaderLine(first) << test::RecordLine({}) << test::HeaderLine(second)

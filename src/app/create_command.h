@@ -25,6 +25,10 @@ class FileSystem;
 
 namespace sw::app {
 
+// The selection list of a cycle file: one entry per header line, in file
+// order, shown as Cycle, two blanks, CycleYear.
+platform::CycleSelectRequest CycleSelectRequestOf(std::string_view cycle_file_text);
+
 // How a Create command ended.
 enum class CreateOutcome {
   kNothing,           // no file chosen, or no conversion for its name
@@ -103,6 +107,8 @@ class CreateCommand {
  private:
   CreateOutcome ExportCruiseFile(MainDialog& dialog, const std::tm& local);
   CreateOutcome ImportKeyFile(MainDialog& dialog, const std::tm& local);
+  CreateOutcome ImportCycleFile(MainDialog& dialog);
+  CreateOutcome ImportDumpFile(MainDialog& dialog);
 
   CreateOutcome ExportGrowthModel(MainDialog& dialog, const std::tm& local);
 

@@ -107,6 +107,12 @@ std::string_view ByteArena::Get(std::size_t i) const {
 
 std::uint32_t ByteArena::Append(std::string_view v) {
   if (v.empty()) return 0;
+  if (v.data() >= bytes_.data() && v.data() < bytes_.data() + bytes_.size()) {
+    // An item of this arena copied within it: the arena may move as it
+    // grows, so the bytes are taken out first.
+    const std::string copy(v);
+    return Append(copy);
+  }
   if (bytes_.size() + v.size() + 10 > std::numeric_limits<std::uint32_t>::max()) {
     Compact();
     if (bytes_.size() + v.size() + 10 > std::numeric_limits<std::uint32_t>::max()) {

@@ -124,7 +124,7 @@ void BM_ReadJobFileIntoCruiseFile(benchmark::State& state) {
     JobRecordReaders readers(t, JobFileContext{7, "06", "V"});
     std::size_t n = 0;
     for (const std::string& line : lines) readers.ReadRecord(line, ++n);
-    readers.Finish();
+    if (!readers.Finish().ok()) state.SkipWithError("the readers failed");
     if (!file.Commit().ok()) state.SkipWithError("commit failed");
     records += lines.size();
     benchmark::DoNotOptimize(t.trees.Size());

@@ -334,6 +334,12 @@ class Storage {
   // returns the first problem found in the file.
   Status Verify();
 
+  // Decodes one view (if it is not decoded yet) and says whether it could
+  // be. With `release`, the decoded rows of an unchanged view that no handle
+  // holds any more are dropped again, so that a pass over a large file holds
+  // one view at a time; the next use decodes it anew.
+  Status Load(std::string_view name, bool release);
+
   bool writable() const;
   const std::filesystem::path& path() const;
 

@@ -314,5 +314,12 @@ TEST(Subviews, NestedRowsAreWrittenAndReadBack) {
   EXPECT_EQ(Dump(f.dir / "s.mk4"), "shop[name:S,items[sku:S,qty:I]]\nVIEW shop\nname:S\titems:V\nnorth\t[2]\n>\ta1\t3\n>\tb2\t0\nsouth\t[0]\n");
 }
 
+TEST(Result, ValueOfAnErrorStopsADebugBuild) {
+  Result<View> failed = Status::Error("no such view");
+  EXPECT_FALSE(failed.ok());
+  EXPECT_EQ(failed.status().message(), "no such view");
+  EXPECT_DEBUG_DEATH((void)failed.value().Size(), "value\\(\\) of an error Result");
+}
+
 }  // namespace
 }  // namespace sw::storage::testing

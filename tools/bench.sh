@@ -33,7 +33,7 @@ run_case() {
   local label="$1" program="$2" filter="$3" i
   echo "-- $label" >&2
   for i in $(seq "$runs"); do
-    "$program" --benchmark_filter="^${filter}\$" --benchmark_format=json --benchmark_out="$work/out.json" \
+    "$program" --benchmark_filter="^${filter}(/iterations:[0-9]+)?\$" --benchmark_format=json --benchmark_out="$work/out.json" \
       --benchmark_out_format=json >/dev/null 2>"$work/err.txt" || { cat "$work/err.txt" >&2; exit 1; }
     python3 - "$label" "$work/out.json" >>"$results" <<'PY'
 import json, sys

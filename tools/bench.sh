@@ -44,8 +44,10 @@ if not rows:
     sys.exit("no result for " + label)
 b = rows[0]
 scale = {"ns": 1e-9, "us": 1e-6, "ms": 1e-3, "s": 1.0}[b.get("time_unit", "ns")]
-peak = next((b[k] for k in ("peak_rss_MB", "peak_MiB", "peak_rss_MiB") if k in b), 0.0)
-print(f"{label}\t{b['real_time'] * scale:.4f}\t{b.get('cpu_time', 0) * scale:.4f}\t{peak:.1f}")
+# The benchmarks report their peak resident memory in MiB; the table uses MB
+# (10^6 bytes) like the file size it is compared with.
+peak = next((b[k] for k in ("peak_rss_MB", "peak_MiB", "peak_rss_MiB") if k in b), float("nan"))
+print(f"{label}\t{b['real_time'] * scale:.4f}\t{b.get('cpu_time', 0) * scale:.4f}\t{peak * 1.048576:.1f}")
 PY
   done
 }
@@ -57,7 +59,7 @@ run_program() {
   echo "-- $label" >&2
   for i in $(seq "$runs"); do
     /usr/bin/time -f "%e %U %S %M" -o "$work/time.txt" "$@" >"$work/program.out"
-    awk -v l="$label" '{printf "%s\t%.4f\t%.4f\t%.1f\n", l, $1, $2 + $3, $4 / 1024}' "$work/time.txt" >>"$results"
+    awk -v l="$label" '{printf "%s\t%.4f\t%.4f\t%.1f\n", l, $1, $2 + $3, $4 * 1024 / 1e6}' "$work/time.txt" >>"$results"
   done
 }
 
@@ -98,6 +100,8 @@ for path in open(sys.argv[2]).read().split():
     files[size] = os.path.getsize(path) / 1e6 if os.path.exists(path) else 0.0
 
 med = lambda label, i: statistics.median(r[i] for r in rows[label]) if label in rows else float("nan")
+# Time is wall-clock (median s) and the process's CPU time (cpu s); on a busy
+# machine the CPU time is the steadier figure.
 print(f"{'case':38} {'runs':>4} {'median s':>9} {'cpu s':>8} {'peak MB':>8}")
 for label in order:
     print(f"{label:38} {len(rows[label]):4d} {med(label, 0):9.3f} {med(label, 1):8.3f} {med(label, 2):8.1f}")
@@ -111,7 +115,8 @@ def goal(text, value, target, fmt="{:.2f}"):
 goal("read all fields, CPU s / library's 0.59 s", med("storage read all " + ref, 1) / library_read, "<= 0.50")
 goal("read all fields, peak MB / file MB", med("storage read all " + ref, 2) / max(files.get(ref, 0), 1e-9), "< 1.00")
 goal("dump, peak MB / file MB", med("dump " + ref, 2) / max(files.get(ref, 0), 1e-9), "< 1.00")
-goal("dump, s (6.9 s before)", med("dump " + ref, 0), "<= 6.9")
+goal("dump, wall s (6.9 s before)", med("dump " + ref, 0), "<= 6.9")
+goal("dump, CPU s", med("dump " + ref, 1), "")
 goal("job file writer / bare read of the same rows", med("job file write", 0) / med("job file read rows", 0), "<= 3")
 goal("import 200000 / bare load 200000", med("import 200000", 0) / med("bare load 200000", 0), "<= 1.5")
 goal("import 200000 / import 20000 (10x the input)", med("import 200000", 0) / med("import 20000", 0), "<= 11")

@@ -324,7 +324,14 @@ Status Storage::Commit() {
     auto* impl = impl_.get();
     if (impl->mode != Mode::ReadWrite) return Status::Error("the storage \"" + impl->path.string() + "\" is opened read-only");
     if (!impl->damage.ok()) return Status::Error("cannot commit a damaged storage: " + impl->damage.message());
-    if (!impl->Changed()) return Status::Ok();
+    if (!impl->Changed()) {
+      // Nothing to write; transient columns (all their cells still default)
+      // go all the same, as after any commit.
+      for (auto& e : impl->entries) {
+        if (e.table) DropUnkept(*e.table);
+      }
+      return Status::Ok();
+    }
     std::vector<TopWrite> views;
     for (auto& e : impl->entries) {
       if (e.def.type != Type::Subview) continue;

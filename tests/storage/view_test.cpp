@@ -109,6 +109,29 @@ TEST(Replace, AcrossViewsMatchesColumnsByNameAndDefaultsTheRest) {
   EXPECT_EQ(back.view.ColumnIndex("extra"), -1);
 }
 
+// A source column the target lacks whose cells are all default changes no
+// value; the commit that then writes nothing still drops the column.
+TEST(Replace, DefaultOnlyExtraColumnIsDroppedByACommitThatWritesNothing) {
+  ScratchDir dir;
+  const auto path = dir / "extra.mk4";
+  {
+    auto s = Storage::Open(path, Storage::Mode::ReadWrite);
+    ASSERT_TRUE(s.ok());
+    s->GetAs("t[num:I]").value().Add();
+    s->GetAs("s[num:I,extra:S]").value().Add();
+    ASSERT_TRUE(s->Commit().ok());
+  }
+  const std::string before = ReadAll(path);
+  auto s = Storage::Open(path, Storage::Mode::ReadWrite);
+  ASSERT_TRUE(s.ok());
+  View t = s->GetView("t");
+  ASSERT_TRUE(t.Replace(0, s->GetView("s"), 0).ok());
+  EXPECT_EQ(t.ColumnCount(), 2u);
+  ASSERT_TRUE(s->Commit().ok());
+  EXPECT_EQ(s->GetView("t").ColumnCount(), 1u);
+  EXPECT_EQ(ReadAll(path), before);
+}
+
 TEST(Replace, ThroughADerivedViewWritesTheBaseRow) {
   ScratchDir dir;
   const auto path = dir / "derived.mk4";

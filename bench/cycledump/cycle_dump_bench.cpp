@@ -92,7 +92,7 @@ Tables LoadTables(const fs::path& source_path) {
   Tables tables;
   for (const std::string& name : source->ViewNames()) {
     storage::View v = source->GetView(name);
-    tables.emplace_back(name + "[" + v.Describe() + "]", v.Copy());
+    tables.emplace_back(name + "[" + v.Describe() + "]", v.Copy().value());
   }
   return tables;
 }

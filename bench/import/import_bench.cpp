@@ -84,7 +84,7 @@ void BM_BareLoad(benchmark::State& state) {
   std::vector<std::pair<std::string, storage::View>> tables;
   for (const std::string& name : source->ViewNames()) {
     storage::View v = source->GetView(name);
-    tables.emplace_back(name + "[" + v.Describe() + "]", v.Copy());
+    tables.emplace_back(name + "[" + v.Describe() + "]", v.Copy().value());
   }
   const fs::path target = in.dir / "bare.crz";
   for (auto _ : state) {

@@ -99,7 +99,9 @@ storage::Result<cruisedb::CruiseTables> OpenTablesKeepingColumns(storage::Storag
     tables.dictionary = dictionary.value();
   }
   for (std::string_view name : cruisedb::Version7ExportTables()) {
-    std::string description = cruisedb::BuildTableDescription(name, tables.dictionary);
+    auto built = cruisedb::BuildTableDescription(name, tables.dictionary);
+    if (!built.ok()) return built.status();
+    std::string description = std::move(built.value());
     // The log entry of the export needs MessageLog's columns even when the
     // dictionary has no rows for it.
     if (name == cruisedb::table::MessageLog && description.ends_with("[]"))

@@ -49,7 +49,9 @@ constexpr std::size_t kPumpInterval = 64;
 // (ties broken by the other columns, then by position), moving each column
 // once in memory.
 storage::Status SortTable(storage::View& table, const std::vector<std::string>& keys) {
-  const storage::View sorted = table.SortOn(keys);
+  auto sorted_view = table.SortOn(keys);
+  if (!sorted_view.ok()) return sorted_view.status();
+  const storage::View& sorted = sorted_view.value();
   std::vector<std::size_t> order(sorted.Size());
   for (std::size_t r = 0; r < order.size(); ++r) order[r] = sorted.BaseIndex(r);
   return table.Reorder(order);

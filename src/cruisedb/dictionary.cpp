@@ -91,10 +91,12 @@ void DictionaryLoader::LoadBaseDictionary(View& dictionary_view, int& status,
   // The base file is released without commit.
 }
 
-std::string BuildTableDescription(std::string_view table_name, const View& dictionary_view) {
+storage::Result<std::string> BuildTableDescription(std::string_view table_name, const View& dictionary_view) {
   std::string description(table_name);
   description += '[';
-  View rows = dictionary_view.Select(Row().Set(col::TableName, std::string(table_name)));
+  auto selected = dictionary_view.Select(Row().Set(col::TableName, std::string(table_name)));
+  if (!selected.ok()) return selected.status();
+  const View& rows = selected.value();
   auto column_name = rows.Bind(col::ColumnName);
   auto field_type = rows.Bind(col::FieldType);
   auto is_used = rows.Bind(col::IsUsed);
@@ -114,7 +116,9 @@ std::string BuildTableDescription(std::string_view table_name, const View& dicti
 }
 
 storage::Result<View> GetTable(storage::Storage& storage, std::string_view table_name, const View& dictionary_view) {
-  std::string description = BuildTableDescription(table_name, dictionary_view);
+  auto built = BuildTableDescription(table_name, dictionary_view);
+  if (!built.ok()) return built.status();
+  std::string description = std::move(built.value());
   if (table_name == table::WeightEquationTable && description.find("WgtEqSP") == std::string::npos) {
     std::string forced = description.back() == ']' && description[description.size() - 2] == '[' ? "WgtEqSP:S"
                                                                                                    : ",WgtEqSP:S";

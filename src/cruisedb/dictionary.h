@@ -33,8 +33,9 @@ class DictionaryLoader {
 
 // tableName[col:T,...] from the dictionary rows of that table whose IsUsed is
 // "Y" or "M", in dictionary order. A table without any used row gives
-// tableName[] (a view without columns).
-std::string BuildTableDescription(std::string_view table_name, const storage::View& dictionary_view);
+// tableName[] (a view without columns). An error when the rows cannot be
+// selected (memory exhausted).
+storage::Result<std::string> BuildTableDescription(std::string_view table_name, const storage::View& dictionary_view);
 
 // Obtains a table of a cruise file with the description built from its
 // dictionary; WeightEquationTable always gets a WgtEqSP string column.

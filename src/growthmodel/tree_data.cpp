@@ -179,8 +179,11 @@ Result<TreeDataFile> WriteTreeDataFile(std::string_view unit, const CruiseViews&
   auto plot_aspect = views.plots.Bind(col::Aspect);
 
   for (const auto& s : strata) {
-    View measured = views.trees.Select(Row().Set(col::Stratum, s.stratum).Set(col::CM, "M"));
-    View groups = measured.GroupBy({std::string(col::Sp.name)}, "Trees");
+    auto measured = views.trees.Select(Row().Set(col::Stratum, s.stratum).Set(col::CM, "M"));
+    if (!measured.ok()) return measured.status();
+    auto grouped = measured.value().GroupBy({std::string(col::Sp.name)}, "Trees");
+    if (!grouped.ok()) return grouped.status();
+    const View& groups = grouped.value();
     auto group_sp = groups.Bind(col::Sp);
     const int subview = groups.ColumnIndex("Trees");
     for (std::size_t g = 0; g < groups.Size(); ++g) {

@@ -9,13 +9,15 @@
 int main(int argc, char** argv) {
   using namespace sw::storage;
   if (argc == 2 && std::string(argv[1]) != "--restore") {
-    auto text = DumpFile(argv[1]);
-    if (!text.ok()) {
-      std::cerr << "stumpwright-dump: " << text.status().message() << "\n";
+    std::ios::sync_with_stdio(false);
+    Status st = DumpFileTo(argv[1], std::cout);
+    if (st.ok()) std::cout.flush();
+    if (!st.ok() || !std::cout.good()) {
+      std::cerr << "stumpwright-dump: " << (st.ok() ? std::string("the dump text could not be written") : st.message())
+                << "\n";
       return 1;
     }
-    std::cout << text.value();
-    return std::cout.good() ? 0 : 1;
+    return 0;
   }
   if (argc == 4 && std::string(argv[1]) == "--restore") {
     std::ifstream in(argv[2], std::ios::binary);

@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <new>
+#include <ostream>
 #include <sstream>
 #include <vector>
 
@@ -48,49 +50,130 @@ std::string FormatD(double d) {
   return buf;
 }
 
-std::string Cell(const View& v, std::size_t row, std::size_t col, Type type) {
+void AppendEscaped(std::string_view s, std::string* out);
+
+// Collects dump text and hands it on in pieces of about a megabyte (or keeps
+// all of it when there is no stream).
+class Writer {
+ public:
+  explicit Writer(std::ostream* os) : os_(os) {}
+  std::string& text() { return text_; }
+  void MaybeFlush() {
+    if (os_ && text_.size() >= (1u << 20)) Flush();
+  }
+  void Flush() {
+    if (!os_) return;
+    os_->write(text_.data(), static_cast<std::streamsize>(text_.size()));
+    text_.clear();
+  }
+  bool good() const { return !os_ || os_->good(); }
+
+ private:
+  std::ostream* os_;
+  std::string text_;
+};
+
+void AppendCell(const View& v, std::size_t row, std::size_t col, Type type, std::string* out) {
+  if (type == Type::Subview) {
+    *out += '[';
+    *out += std::to_string(v.Subview(row, col).Size());
+    *out += ']';
+    return;
+  }
   const Value val = v.Get(row, col);
   switch (type) {
-    case Type::String: return EscapeText(std::get<std::string>(val));
-    case Type::Int: return std::to_string(std::get<std::int32_t>(val));
-    case Type::Long: return std::to_string(std::get<std::int64_t>(val));
-    case Type::Float: return FormatF(std::get<float>(val));
-    case Type::Double: return FormatD(std::get<double>(val));
-    case Type::Bytes: {
-      std::string out;
+    case Type::String: AppendEscaped(std::get<std::string>(val), out); return;
+    case Type::Int: *out += std::to_string(std::get<std::int32_t>(val)); return;
+    case Type::Long: *out += std::to_string(std::get<std::int64_t>(val)); return;
+    case Type::Float: *out += FormatF(std::get<float>(val)); return;
+    case Type::Double: *out += FormatD(std::get<double>(val)); return;
+    case Type::Bytes:
       for (auto b : std::get<Bytes>(val)) {
-        out += kHex[b >> 4];
-        out += kHex[b & 15];
+        *out += kHex[b >> 4];
+        *out += kHex[b & 15];
       }
-      return out;
-    }
-    case Type::Subview: return "[" + std::to_string(v.Subview(row, col).Size()) + "]";
+      return;
+    case Type::Subview: return;
   }
-  return {};
 }
 
-void DumpRows(const View& v, int depth, std::string* out) {
+void DumpRows(const View& v, int depth, Writer* w) {
   const std::size_t n = v.ColumnCount();
   std::vector<ColumnInfo> info;
   for (std::size_t c = 0; c < n; ++c) info.push_back(v.ColumnAt(c));
+  std::string& out = w->text();
   for (std::size_t r = 0; r < v.Size(); ++r) {
-    std::string line = depth > 0 ? std::string(static_cast<std::size_t>(depth), '>') + "\t" : "";
+    if (depth > 0) {
+      out.append(static_cast<std::size_t>(depth), '>');
+      out += '\t';
+    }
     for (std::size_t c = 0; c < n; ++c) {
-      std::string cell = Cell(v, r, c, info[c].type);
+      if (c) out += '\t';
+      const std::size_t at = out.size();
+      AppendCell(v, r, c, info[c].type, &out);
       if (c == 0 && depth == 0) {
-        if (cell.rfind(">", 0) == 0) cell = "\\x3e" + cell.substr(1);
-        else if (cell.rfind("VIEW ", 0) == 0) cell = "\\x56" + cell.substr(1);
-        else if (cell.rfind("FIELD ", 0) == 0) cell = "\\x46" + cell.substr(1);
+        // A first cell that reads like a directive or a nested row is guarded.
+        const std::string_view cell = std::string_view(out).substr(at);
+        if (cell.rfind(">", 0) == 0) out.replace(at, 1, "\\x3e");
+        else if (cell.rfind("VIEW ", 0) == 0) out.replace(at, 1, "\\x56");
+        else if (cell.rfind("FIELD ", 0) == 0) out.replace(at, 1, "\\x46");
       }
-      if (c) line += '\t';
-      line += cell;
     }
-    *out += line;
-    *out += '\n';
+    out += '\n';
     for (std::size_t c = 0; c < n; ++c) {
-      if (info[c].type == Type::Subview) DumpRows(v.Subview(r, c), depth + 1, out);
+      if (info[c].type == Type::Subview) DumpRows(v.Subview(r, c), depth + 1, w);
     }
+    w->MaybeFlush();
   }
+}
+
+// The whole dump through `w`. Every view is decoded and checked before any
+// text is handed on, then decoded again when its turn comes and released
+// after it: a damaged file gives an error and no output, and memory holds
+// one view at a time.
+Status Dump(Storage& s, Writer* w) {
+  const auto properties = s.Properties();
+  for (const auto& [info, value] : properties) {
+    if (info.type != Type::Subview) continue;
+    Status st = s.Load(info.name, true);
+    if (!st.ok()) return st;
+  }
+  AppendEscaped(s.Description(), &w->text());
+  w->text() += '\n';
+  for (const auto& [info, value] : properties) {
+    std::string& out = w->text();
+    if (info.type != Type::Subview) {
+      out += "FIELD ";
+      AppendEscaped(info.name, &out);
+      out += ':';
+      out += static_cast<char>(info.type);
+      out += '\t';
+      if (info.type == Type::Int) out += std::to_string(std::get<std::int32_t>(value));
+      else out += FormatF(std::get<float>(value));
+      out += '\n';
+      continue;
+    }
+    {
+      const View v = s.GetView(info.name);
+      out += "VIEW ";
+      AppendEscaped(info.name, &out);
+      out += '\n';
+      for (std::size_t c = 0; c < v.ColumnCount(); ++c) {
+        const ColumnInfo ci = v.ColumnAt(c);
+        if (c) out += '\t';
+        AppendEscaped(ci.name, &out);
+        out += ':';
+        out += static_cast<char>(ci.type);
+      }
+      out += '\n';
+      DumpRows(v, 0, w);
+    }
+    Status st = s.Load(info.name, true);
+    if (!st.ok()) return st;
+  }
+  w->Flush();
+  if (!w->good()) return Status::Error("the dump text could not be written");
+  return Status::Ok();
 }
 
 // ---------------------------------------------------------------- restore ---
@@ -255,31 +338,45 @@ class Restorer {
   Lines* lines_;
 };
 
+void AppendEscaped(std::string_view s, std::string* out) {
+  for (std::size_t i = 0; i < s.size();) {
+    const auto b = static_cast<unsigned char>(s[i]);
+    if (b >= 0x20 && b <= 0x7E && b != '\\') {
+      // Runs of plain characters go in one piece.
+      std::size_t k = i + 1;
+      while (k < s.size() && static_cast<unsigned char>(s[k]) >= 0x20 && static_cast<unsigned char>(s[k]) <= 0x7E &&
+             s[k] != '\\') {
+        ++k;
+      }
+      out->append(s.substr(i, k - i));
+      i = k;
+      continue;
+    }
+    if (b == '\\') { *out += "\\\\"; ++i; continue; }
+    if (b == '\t') { *out += "\\t"; ++i; continue; }
+    if (b == '\n') { *out += "\\n"; ++i; continue; }
+    if (b == '\r') { *out += "\\r"; ++i; continue; }
+    if (b >= 0x80) {
+      const std::size_t n = Utf8Length(s, i);
+      if (n) {
+        out->append(s.substr(i, n));
+        i += n;
+        continue;
+      }
+    }
+    *out += "\\x";
+    *out += kHex[b >> 4];
+    *out += kHex[b & 15];
+    ++i;
+  }
+}
+
 }  // namespace
 
 std::string EscapeText(std::string_view s) {
   std::string out;
   out.reserve(s.size());
-  for (std::size_t i = 0; i < s.size();) {
-    const auto b = static_cast<unsigned char>(s[i]);
-    if (b == '\\') { out += "\\\\"; ++i; continue; }
-    if (b == '\t') { out += "\\t"; ++i; continue; }
-    if (b == '\n') { out += "\\n"; ++i; continue; }
-    if (b == '\r') { out += "\\r"; ++i; continue; }
-    if (b >= 0x20 && b <= 0x7E) { out += static_cast<char>(b); ++i; continue; }
-    if (b >= 0x80) {
-      const std::size_t n = Utf8Length(s, i);
-      if (n) {
-        out.append(s.substr(i, n));
-        i += n;
-        continue;
-      }
-    }
-    out += "\\x";
-    out += kHex[b >> 4];
-    out += kHex[b & 15];
-    ++i;
-  }
+  AppendEscaped(s, &out);
   return out;
 }
 
@@ -311,36 +408,35 @@ Result<std::string> UnescapeText(std::string_view t) {
 }
 
 std::string DumpStorage(const Storage& storage) {
-  std::string out = EscapeText(storage.Description()) + "\n";
-  auto& s = const_cast<Storage&>(storage);
-  for (const auto& [info, value] : storage.Properties()) {
-    if (info.type != Type::Subview) {
-      out += "FIELD " + EscapeText(info.name) + ":" + std::string(1, static_cast<char>(info.type)) + "\t";
-      if (info.type == Type::Int) out += std::to_string(std::get<std::int32_t>(value));
-      else out += FormatF(std::get<float>(value));
-      out += "\n";
-      continue;
-    }
-    View v = s.GetView(info.name);
-    out += "VIEW " + EscapeText(info.name) + "\n";
-    for (std::size_t c = 0; c < v.ColumnCount(); ++c) {
-      const ColumnInfo ci = v.ColumnAt(c);
-      if (c) out += '\t';
-      out += EscapeText(ci.name) + ":" + std::string(1, static_cast<char>(ci.type));
-    }
-    out += "\n";
-    DumpRows(v, 0, &out);
+  Writer w(nullptr);
+  (void)Dump(const_cast<Storage&>(storage), &w);  // a view that cannot be decoded dumps as empty, as before
+  return std::move(w.text());
+}
+
+Status DumpStorageTo(Storage& storage, std::ostream& out) {
+  try {
+    Writer w(&out);
+    return Dump(storage, &w);
+  } catch (const std::bad_alloc&) {
+    return Status::Error("out of memory while dumping");
   }
-  return out;
 }
 
 Result<std::string> DumpFile(const std::filesystem::path& path) {
   if (!FileSystem::Default()->Exists(path.string())) return Status::Error("\"" + path.string() + "\" does not exist");
   auto s = Storage::Open(path, Storage::Mode::ReadOnly);
   if (!s.ok()) return s.status();
-  Status st = s->Verify();
+  Writer w(nullptr);
+  Status st = Dump(s.value(), &w);
   if (!st.ok()) return st;
-  return DumpStorage(s.value());
+  return std::move(w.text());
+}
+
+Status DumpFileTo(const std::filesystem::path& path, std::ostream& out) {
+  if (!FileSystem::Default()->Exists(path.string())) return Status::Error("\"" + path.string() + "\" does not exist");
+  auto s = Storage::Open(path, Storage::Mode::ReadOnly);
+  if (!s.ok()) return s.status();
+  return DumpStorageTo(s.value(), out);
 }
 
 Status RestoreDump(std::string_view text, const std::filesystem::path& out) {

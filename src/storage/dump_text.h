@@ -4,6 +4,7 @@
 #pragma once
 
 #include <filesystem>
+#include <ostream>
 #include <string>
 #include <string_view>
 
@@ -15,6 +16,12 @@ namespace sw::storage {
 std::string DumpStorage(const Storage& storage);
 // Opens `path` read-only and dumps it.
 Result<std::string> DumpFile(const std::filesystem::path& path);
+// The same text written to `out` in pieces: every view is checked first (a
+// damaged file gives an error before any output), then decoded in turn and
+// released after it, so that memory holds one view at a time. A storage
+// whose views are held or changed elsewhere keeps them.
+Status DumpStorageTo(Storage& storage, std::ostream& out);
+Status DumpFileTo(const std::filesystem::path& path, std::ostream& out);
 // Builds a new storage file `out` from dump text; refuses an existing `out`.
 Status RestoreDump(std::string_view text, const std::filesystem::path& out);
 

@@ -223,20 +223,7 @@ class Decoder {
     if (data_size > 0 && !c->Ref(&sizes_size, &sizes_pos)) return Damaged("bad sizes reference of \"" + name + "\"");
     if (!c->Ref(&memo_size, &memo_pos)) return Damaged("bad memo reference of \"" + name + "\"");
     if (data_size == 0 && memo_size == 0) return Status::Ok();
-    std::string_view data, sizes;
     std::string memos;
-    int w = 0;
-    if (data_size > 0) {
-      w = coding::WidthFromSize(rows, sizes_size);
-      if (w <= 0 || w > 32) return Damaged("sizes column of \"" + name + "\" has an invalid width");
-      const char* raw = nullptr;
-      Status rs = src_.ReadInto(data_size, data_pos, budget_, &data_buf_, &data_cap_, &raw);
-      if (!rs.ok()) return rs;
-      data = std::string_view(raw, data_size);
-      rs = src_.ReadInto(sizes_size, sizes_pos, budget_, &num_buf_, &num_cap_, &raw);
-      if (!rs.ok()) return rs;
-      sizes = std::string_view(raw, sizes_size);
-    }
     if (memo_size > 0) {
       auto m = src_.Read(memo_size, memo_pos, budget_);
       if (!m.ok()) return m.status();
@@ -245,32 +232,40 @@ class Decoder {
     Status st = Charge(rows);
     if (!st.ok()) return st;
     const bool le = src_.layout().little_endian;
-    const auto* sb = reinterpret_cast<const std::uint8_t*>(sizes.data());
-    std::uint64_t offset = 0;
     if (data_size == 0) {
       cells.Materialize(rows);
     } else {
-      cells.materialized = true;
-      cells.items.StartFill(rows, data.size() + rows);
-    }
-    for (std::size_t r = 0; r < rows && data_size > 0; ++r) {
-      const std::int64_t n = coding::GetPacked(sb, r, w, le);
-      if (n < 0 || offset + static_cast<std::uint64_t>(n) > data.size()) {
-        return Damaged("sizes of \"" + name + "\" do not add up to its data");
-      }
-      if (n > 0) {
-        std::string_view item = data.substr(offset, static_cast<std::size_t>(n));
-        if (text) {
-          if (item.back() != '\0') return Damaged("text item without its final zero byte in \"" + name + "\"");
-          item.remove_suffix(1);
+      // The data block and the sizes are kept as the file has them; every
+      // size is checked here, once, and every 16th row's offset noted.
+      const int w = coding::WidthFromSize(rows, sizes_size);
+      if (w <= 0 || w > 32) return Damaged("sizes column of \"" + name + "\" has an invalid width");
+      PodVector<char> data;
+      data.resize_uninitialized(data_size);
+      Status rs = src_.ReadTo(data_size, data_pos, budget_, data.data());
+      if (!rs.ok()) return rs;
+      PodVector<std::uint8_t> sizes;
+      sizes.resize_uninitialized(sizes_size);
+      rs = src_.ReadTo(sizes_size, sizes_pos, budget_, sizes.data());
+      if (!rs.ok()) return rs;
+      PodVector<std::uint32_t> marks;
+      marks.resize_uninitialized((rows + 15) / 16);
+      std::uint64_t offset = 0;
+      for (std::size_t r = 0; r < rows; ++r) {
+        if ((r & 15) == 0) marks[r >> 4] = static_cast<std::uint32_t>(offset);
+        const std::int64_t n = coding::GetPacked(sizes.data(), r, w, le);
+        if (n < 0 || offset + static_cast<std::uint64_t>(n) > data_size) {
+          return Damaged("sizes of \"" + name + "\" do not add up to its data");
         }
-        cells.items.Push(item);
-      } else {
-        cells.items.Push({});
+        if (text && n > 0 && data[static_cast<std::size_t>(offset + static_cast<std::uint64_t>(n) - 1)] != '\0') {
+          return Damaged("text item without its final zero byte in \"" + name + "\"");
+        }
+        offset += static_cast<std::uint64_t>(n);
       }
-      offset += static_cast<std::uint64_t>(n);
+      if (offset != data_size) return Damaged("sizes of \"" + name + "\" do not add up to its data");
+      cells.materialized = true;
+      cells.items.AdoptPacked(std::move(data), std::move(sizes), std::move(marks), rows, w, le, text ? 1 : 0);
     }
-    if (offset != data.size()) return Damaged("sizes of \"" + name + "\" do not add up to its data");
+
     Cursor mc{memos, 0};
     std::int64_t row = -1;
     while (mc.pos < memos.size()) {
@@ -300,8 +295,8 @@ class Decoder {
  private:
   const BlockSource& src_;
   ReadBudget* budget_;
-  std::unique_ptr<char[]> num_buf_, data_buf_;
-  std::size_t num_cap_ = 0, data_cap_ = 0;
+  std::unique_ptr<char[]> num_buf_;
+  std::size_t num_cap_ = 0;
 };
 
 Status WalkRecord(const BlockSource& src, Cursor* c, const std::vector<FieldDef>& defs, int depth, ReadBudget* budget,

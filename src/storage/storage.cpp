@@ -96,6 +96,18 @@ Status OpenExisting(detail::StorageImpl* impl) {
   return Status::Ok();
 }
 
+// Whether a handle other than its owner holds the table or a nested one.
+bool Held(const Table& t, long owners) {
+  if (t.weak_from_this().use_count() > owners) return true;
+  for (const auto& c : t.cols) {
+    if (c.cells.type != Type::Subview || !c.cells.materialized) continue;
+    for (const auto& s : c.cells.subs) {
+      if (s && Held(*s, 1)) return true;
+    }
+  }
+  return false;
+}
+
 // Drops columns that a commit does not keep: hidden and transient ones.
 void DropUnkept(Table& t) {
   std::vector<TableColumn> kept;
@@ -312,7 +324,14 @@ Status Storage::Commit() {
     auto* impl = impl_.get();
     if (impl->mode != Mode::ReadWrite) return Status::Error("the storage \"" + impl->path.string() + "\" is opened read-only");
     if (!impl->damage.ok()) return Status::Error("cannot commit a damaged storage: " + impl->damage.message());
-    if (!impl->Changed()) return Status::Ok();
+    if (!impl->Changed()) {
+      // Nothing to write; transient columns (all their cells still default)
+      // go all the same, as after any commit.
+      for (auto& e : impl->entries) {
+        if (e.table) DropUnkept(*e.table);
+      }
+      return Status::Ok();
+    }
     std::vector<TopWrite> views;
     for (auto& e : impl->entries) {
       if (e.def.type != Type::Subview) continue;
@@ -385,6 +404,22 @@ Status Storage::Verify() {
       }
     }
     return impl_->damage;
+  });
+}
+
+Status Storage::Load(std::string_view name, bool release) {
+  return detail::CatchAll([&]() -> Status {
+    const int i = impl_->FindEntry(name);
+    if (i < 0 || impl_->entries[static_cast<std::size_t>(i)].def.type != Type::Subview) {
+      return Status::Error("no view \"" + std::string(name) + "\"");
+    }
+    auto& entry = impl_->entries[static_cast<std::size_t>(i)];
+    {
+      auto t = impl_->Load(entry);
+      if (!t.ok()) return Status::Error("\"" + impl_->path.string() + "\": " + t.status().message());
+    }
+    if (release && impl_->file && !entry.table->dirty && !Held(*entry.table, 1)) entry.table.reset();
+    return Status::Ok();
   });
 }
 

@@ -259,16 +259,18 @@ class View {
   // columns the view has, in the listed order. GroupBy gives one row per
   // distinct key combination, ascending, with the keys and one subview column
   // named `subview_name` holding each group's other columns.
-  View Select(const Row& pattern) const;
-  View SortOn(const std::vector<std::string>& columns, const std::vector<std::string>& reverse = {}) const;
-  View Project(const std::vector<std::string>& columns) const;
-  View GroupBy(const std::vector<std::string>& keys, std::string_view subview_name) const;
+  // A failure (memory exhausted) is an error, never an empty view that a
+  // caller could take for a result.
+  Result<View> Select(const Row& pattern) const;
+  Result<View> SortOn(const std::vector<std::string>& columns, const std::vector<std::string>& reverse = {}) const;
+  Result<View> Project(const std::vector<std::string>& columns) const;
+  Result<View> GroupBy(const std::vector<std::string>& keys, std::string_view subview_name) const;
   // First row at or after `start` matching the pattern, or -1.
   long Find(const Row& pattern, std::size_t start = 0) const;
   // Base row of a derived view's row (the row itself for a stored view).
   std::size_t BaseIndex(std::size_t row) const;
   // A detached in-memory copy of the rows and columns (not derived).
-  View Copy() const;
+  Result<View> Copy() const;
 
  private:
   friend class Storage;
@@ -331,6 +333,12 @@ class Storage {
   // Decodes every view now (views are otherwise decoded on first use) and
   // returns the first problem found in the file.
   Status Verify();
+
+  // Decodes one view (if it is not decoded yet) and says whether it could
+  // be. With `release`, the decoded rows of an unchanged view that no handle
+  // holds any more are dropped again, so that a pass over a large file holds
+  // one view at a time; the next use decodes it anew.
+  Status Load(std::string_view name, bool release);
 
   bool writable() const;
   const std::filesystem::path& path() const;

@@ -2,6 +2,8 @@
 // with conversions, and change marks that tell commit what to rewrite.
 #include "storage/table.h"
 
+#include "storage/coding.h"
+
 #include <cassert>
 #include <cerrno>
 #include <cmath>
@@ -97,7 +99,63 @@ static std::size_t GetLength(const char* p, std::size_t* header) {
   return len;
 }
 
-std::string_view ByteArena::Get(std::size_t i) const {
+std::size_t ByteArena::PackedSizeOf(std::size_t i) const {
+  return static_cast<std::size_t>(coding::GetPacked(packed_sizes_.data(), i, packed_width_, packed_le_));
+}
+
+std::string_view ByteArena::GetPacked(std::size_t i) const {
+  assert(i < packed_rows_);
+  std::uint64_t start;
+  if (cursor_row_ != kNotPacked && i == cursor_row_ + 1) {
+    start = cursor_end_;
+  } else {
+    start = packed_marks_[i >> 4];
+    for (std::size_t j = i & ~std::size_t{15}; j < i; ++j) start += PackedSizeOf(j);
+  }
+  const std::size_t n = PackedSizeOf(i);
+  cursor_row_ = i;
+  cursor_end_ = start + n;
+  assert(cursor_end_ <= packed_data_.size());
+  if (n == 0) return {};
+  return std::string_view(packed_data_.data() + start, n - static_cast<std::size_t>(packed_trim_));
+}
+
+void ByteArena::AdoptPacked(PodVector<char> data, PodVector<std::uint8_t> sizes, PodVector<std::uint32_t> marks,
+                            std::size_t rows, int width, bool little_endian, int trim) {
+  offsets_.clear();
+  bytes_.clear();
+  bytes_.push_back('\0');
+  garbage_ = 0;
+  packed_data_ = std::move(data);
+  packed_sizes_ = std::move(sizes);
+  packed_marks_ = std::move(marks);
+  packed_rows_ = rows;
+  packed_width_ = width;
+  packed_le_ = little_endian;
+  packed_trim_ = trim;
+  cursor_row_ = kNotPacked;
+}
+
+void ByteArena::Unpack() {
+  if (packed_rows_ == kNotPacked) return;
+  const std::size_t rows = packed_rows_;
+  PodVector<std::uint32_t> offsets;
+  offsets.resize_uninitialized(rows);
+  bytes_.clear();
+  bytes_.reserve(packed_data_.size() + rows + 1);
+  bytes_.push_back('\0');
+  garbage_ = 0;
+  offsets_.clear();
+  for (std::size_t i = 0; i < rows; ++i) offsets[i] = Append(GetPacked(i));
+  offsets_ = std::move(offsets);
+  packed_rows_ = kNotPacked;
+  packed_data_ = PodVector<char>();
+  packed_sizes_ = PodVector<std::uint8_t>();
+  packed_marks_ = PodVector<std::uint32_t>();
+  cursor_row_ = kNotPacked;
+}
+
+std::string_view ByteArena::GetArena(std::size_t i) const {
   const std::uint32_t off = offsets_[i];
   assert(off < bytes_.size());
   std::size_t header = 0;
@@ -107,6 +165,12 @@ std::string_view ByteArena::Get(std::size_t i) const {
 
 std::uint32_t ByteArena::Append(std::string_view v) {
   if (v.empty()) return 0;
+  if (v.data() >= bytes_.data() && v.data() < bytes_.data() + bytes_.size()) {
+    // An item of this arena copied within it: the arena may move as it
+    // grows, so the bytes are taken out first.
+    const std::string copy(v);
+    return Append(copy);
+  }
   if (bytes_.size() + v.size() + 10 > std::numeric_limits<std::uint32_t>::max()) {
     Compact();
     if (bytes_.size() + v.size() + 10 > std::numeric_limits<std::uint32_t>::max()) {
@@ -132,6 +196,13 @@ std::uint32_t ByteArena::Append(std::string_view v) {
 }
 
 void ByteArena::Set(std::size_t i, std::string_view v) {
+  if (packed_rows_ != kNotPacked) {
+    // The new value may be an item of this column: keep it across the change.
+    const std::string copy(v);
+    Unpack();
+    Set(i, copy);
+    return;
+  }
   const std::string_view old = Get(i);
   if (old.size() == v.size() && !v.empty()) {
     std::memmove(const_cast<char*>(old.data()), v.data(), v.size());
@@ -157,22 +228,34 @@ void ByteArena::Compact() {
 }
 
 void ByteArena::Resize(std::size_t n) {
+  Unpack();
   for (std::size_t i = n; i < offsets_.size(); ++i) garbage_ += Get(i).size();
   offsets_.resize(n, 0);
 }
 
 void ByteArena::Insert(std::size_t pos, std::size_t count) {
+  Unpack();
   offsets_.insert(pos, count, 0);
 }
 
 void ByteArena::Erase(std::size_t pos, std::size_t count) {
+  Unpack();
   for (std::size_t i = pos; i < pos + count; ++i) garbage_ += Get(i).size();
   offsets_.erase(pos, count);
 }
 
-void ByteArena::PushBack(std::string_view v) { offsets_.push_back(Append(v)); }
+void ByteArena::PushBack(std::string_view v) {
+  if (packed_rows_ != kNotPacked) {
+    const std::string copy(v);
+    Unpack();
+    offsets_.push_back(Append(copy));
+    return;
+  }
+  offsets_.push_back(Append(v));
+}
 
 void ByteArena::Reserve(std::size_t rows, std::size_t bytes) {
+  Unpack();
   offsets_.reserve(rows);
   bytes_.reserve(bytes);
 }

@@ -54,30 +54,64 @@ class PackedInts {
 // Variable-length items (S without its final zero byte, B) in one arena with
 // one offset per row. Changed items are appended; the arena is compacted when
 // more than half of it is garbage.
+//
+// A column read from a file is first kept as the file has it: the data block
+// (items back to back) and the packed sizes column, with the offset of every
+// 16th row. Reading an item adds up at most 15 sizes (none when rows are read
+// in order); the first change turns it into the arena form.
 class ByteArena {
  public:
   ByteArena();
-  std::string_view Get(std::size_t i) const;
+  std::string_view Get(std::size_t i) const {
+    if (packed_rows_ != kNotPacked) return GetPacked(i);
+    return GetArena(i);
+  }
+  // Takes a column as the file holds it; `sizes` has `rows` entries of
+  // `width` bits, `marks` the offset of rows 0, 16, 32, ...; `trim` bytes at
+  // the end of each non-empty item are not part of it (the zero byte of S).
+  void AdoptPacked(PodVector<char> data, PodVector<std::uint8_t> sizes, PodVector<std::uint32_t> marks,
+                   std::size_t rows, int width, bool little_endian, int trim);
   void Set(std::size_t i, std::string_view v);
   void Resize(std::size_t n);
   void Insert(std::size_t pos, std::size_t count);
   void Erase(std::size_t pos, std::size_t count);
   void PushBack(std::string_view v);
   // Sets an item that is still empty (no garbage to account for).
-  void Fill(std::size_t i, std::string_view v) { offsets_[i] = Append(v); }
+  void Fill(std::size_t i, std::string_view v) {
+    Unpack();
+    offsets_[i] = Append(v);
+  }
   // Starts a column of `rows` items filled in order by Push.
   void StartFill(std::size_t rows, std::size_t bytes) {
+    Unpack();
     offsets_.clear();
     offsets_.reserve(rows);
     bytes_.reserve(bytes + 1);
   }
   void Push(std::string_view v) { offsets_.push_back(Append(v)); }
-  std::size_t size() const { return offsets_.size(); }
+  std::size_t size() const { return packed_rows_ != kNotPacked ? packed_rows_ : offsets_.size(); }
   void Reserve(std::size_t rows, std::size_t bytes);
 
  private:
+  static constexpr std::size_t kNotPacked = ~std::size_t{0};
+  std::string_view GetArena(std::size_t i) const;
+  std::string_view GetPacked(std::size_t i) const;
+  std::size_t PackedSizeOf(std::size_t i) const;
+  // Leaves the file form for the arena form before a change.
+  void Unpack();
   std::uint32_t Append(std::string_view v);
   void Compact();
+  // The file form (packed_rows_ != kNotPacked).
+  std::size_t packed_rows_ = kNotPacked;
+  PodVector<char> packed_data_;
+  PodVector<std::uint8_t> packed_sizes_;
+  PodVector<std::uint32_t> packed_marks_;
+  int packed_width_ = 0;
+  bool packed_le_ = true;
+  int packed_trim_ = 0;
+  // The last item found in order: the next row starts where it ends.
+  mutable std::size_t cursor_row_ = kNotPacked;
+  mutable std::uint64_t cursor_end_ = 0;
   PodVector<std::uint32_t> offsets_;  // 0 = the empty item
   PodVector<char> bytes_;
   std::size_t garbage_ = 0;

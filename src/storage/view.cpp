@@ -444,8 +444,8 @@ View View::Subview(std::size_t row, const SubviewColumn& column) const {
   return Subview(row, static_cast<std::size_t>(c));
 }
 
-View View::Select(const Row& pattern) const {
-  return Guard([&]() {
+Result<View> View::Select(const Row& pattern) const {
+  return detail::CatchAll([&]() -> Result<View> {
     auto d = DerivedFrom(*impl_);
     d->cols = AllColumns(*impl_);
     std::vector<std::pair<int, const Value*>> tests;
@@ -461,7 +461,7 @@ View View::Select(const Row& pattern) const {
       if (ok) d->rows.push_back(br);
     }
     return View(d);
-  }, View());
+  });
 }
 
 long View::Find(const Row& pattern, std::size_t start) const {
@@ -482,8 +482,8 @@ long View::Find(const Row& pattern, std::size_t start) const {
   }, -1L);
 }
 
-View View::SortOn(const std::vector<std::string>& columns, const std::vector<std::string>& reverse) const {
-  return Guard([&]() {
+Result<View> View::SortOn(const std::vector<std::string>& columns, const std::vector<std::string>& reverse) const {
+  return detail::CatchAll([&]() -> Result<View> {
     const auto all = AllColumns(*impl_);
     std::vector<int> order;  // view column indexes
     for (const auto& name : columns) {
@@ -506,11 +506,11 @@ View View::SortOn(const std::vector<std::string>& columns, const std::vector<std
     d->cols = base_order;
     for (std::size_t r : SortedRows(*impl_, base_order, desc)) d->rows.push_back(BaseRow(*impl_, r));
     return View(d);
-  }, View());
+  });
 }
 
-View View::Project(const std::vector<std::string>& columns) const {
-  return Guard([&]() {
+Result<View> View::Project(const std::vector<std::string>& columns) const {
+  return detail::CatchAll([&]() -> Result<View> {
     auto d = DerivedFrom(*impl_);
     const auto all = AllColumns(*impl_);
     for (const auto& name : columns) {
@@ -519,11 +519,11 @@ View View::Project(const std::vector<std::string>& columns) const {
     }
     for (std::size_t r = 0; r < Size(); ++r) d->rows.push_back(BaseRow(*impl_, r));
     return View(d);
-  }, View());
+  });
 }
 
-View View::GroupBy(const std::vector<std::string>& keys, std::string_view subview_name) const {
-  return Guard([&]() {
+Result<View> View::GroupBy(const std::vector<std::string>& keys, std::string_view subview_name) const {
+  return detail::CatchAll([&]() -> Result<View> {
     const auto all = AllColumns(*impl_);
     const Table& base = *impl_->table;
     std::vector<int> key_cols, rest_cols;
@@ -573,7 +573,7 @@ View View::GroupBy(const std::vector<std::string>& keys, std::string_view subvie
     auto v = std::make_shared<ViewImpl>();
     v->table = out;
     return View(v);
-  }, View());
+  });
 }
 
 std::size_t View::BaseIndex(std::size_t row) const {
@@ -581,8 +581,8 @@ std::size_t View::BaseIndex(std::size_t row) const {
   return row < impl_->rows.size() ? impl_->rows[row] : row;
 }
 
-View View::Copy() const {
-  return Guard([&]() {
+Result<View> View::Copy() const {
+  return detail::CatchAll([&]() -> Result<View> {
     auto v = std::make_shared<ViewImpl>();
     if (!impl_->derived) {
       v->table = impl_->table->Clone();
@@ -601,7 +601,7 @@ View View::Copy() const {
     }
     v->table = t;
     return View(v);
-  }, View());
+  });
 }
 
 // ----------------------------------------------------------------- Bound ---

@@ -47,14 +47,14 @@ TEST_F(DictionaryTest, DescriptionKeepsUsedRowsInDictionaryOrder) {
   AddRow("CountTable", "Blank", "S", "");
   AddRow("CountTable", "Lower", "S", "y");  // only the capital letters count
   AddRow("CountTable", "SumKPI", "D", "M");
-  EXPECT_EQ(BuildTableDescription("CountTable", dictionary_), "CountTable[CutUnit:S,Count:I,SumKPI:D]");
-  EXPECT_EQ(BuildTableDescription("PlotTable", dictionary_), "PlotTable[Plot:S]");
+  EXPECT_EQ(BuildTableDescription("CountTable", dictionary_).value(), "CountTable[CutUnit:S,Count:I,SumKPI:D]");
+  EXPECT_EQ(BuildTableDescription("PlotTable", dictionary_).value(), "PlotTable[Plot:S]");
 }
 
 TEST_F(DictionaryTest, TableWithoutUsedColumnsGetsEmptyColumnList) {
   AddRow("CountTable", "Remarks", "S", "N");
-  EXPECT_EQ(BuildTableDescription("CountTable", dictionary_), "CountTable[]");
-  EXPECT_EQ(BuildTableDescription("NoSuchTable", dictionary_), "NoSuchTable[]");
+  EXPECT_EQ(BuildTableDescription("CountTable", dictionary_).value(), "CountTable[]");
+  EXPECT_EQ(BuildTableDescription("NoSuchTable", dictionary_).value(), "NoSuchTable[]");
   auto view = GetTable(*storage_, "CountTable", dictionary_);
   ASSERT_TRUE(view) << view.status().message();
   EXPECT_EQ(view->ColumnCount(), 0u);

@@ -66,7 +66,7 @@ TEST(NewCruiseFileTest, TablesFromTheBaseDictionarySurviveCommitAndReopen) {
   auto dictionary = reopened->GetView(table::DataDictionary);
   for (std::string_view table : JobKeyImportTables()) {
     if (table == table::WeightEquationTable) continue;
-    std::string described = BuildTableDescription(table, dictionary);
+    std::string described = BuildTableDescription(table, dictionary).value();
     EXPECT_NE(reopened->Description().find(described), std::string::npos) << described;
   }
 }

@@ -39,7 +39,7 @@ TEST(Sort, BreaksTiesOnTheRemainingColumnsThenBasePosition) {
   for (auto [x, n] : std::vector<std::pair<const char*, int>>{{"c", 1}, {"a", 1}, {"b", 1}, {"a", 0}, {"c", 0}, {"b", 0}}) {
     v.Add(Row().Set(kX, x).Set(kN, n));
   }
-  View s = v.SortOn({"N"});
+  View s = v.SortOn({"N"}).value();
   // Sort columns come first in the sorted view.
   EXPECT_EQ(s.ColumnAt(0).name, "N");
   std::vector<std::string> got;
@@ -58,7 +58,7 @@ TEST(Sort, PlotTableOrderExample) {
   for (const auto& [c, t, desc, o] : rows) {
     d.Add(Row().Set("ColumnName", std::string(c)).Set("FieldType", std::string(t)).Set("Description", std::string(desc)).Set("Order1", std::int32_t{o}));
   }
-  View s = d.SortOn({"Order1"});
+  View s = d.SortOn({"Order1"}).value();
   const int col = s.ColumnIndex("ColumnName");
   EXPECT_EQ(Texts(s, static_cast<std::size_t>(col)),
             (std::vector<std::string>{"SlopePct", "Error", "KPI", "Remarks", "CutUnit", "Stratum", "Area", "Plot"}));
@@ -70,12 +70,12 @@ TEST(Sort, ReverseAppliesToNamedColumnsOnly) {
   for (auto [n, l] : std::vector<std::pair<int, int>>{{2, 1}, {1, 1}, {1, 2}, {2, 0}, {1, 2}, {2, 1}}) {
     v.Add(Row().Set("N", std::int32_t{n}).Set("L", std::int32_t{l}));
   }
-  View s = v.SortOn({"N"}, {"L"});
+  View s = v.SortOn({"N"}, {"L"}).value();
   std::vector<std::string> got;
   for (std::size_t r = 0; r < s.Size(); ++r) got.push_back(s.GetText(r, 0) + s.GetText(r, 1));
   EXPECT_EQ(got, (std::vector<std::string>{"12", "12", "11", "21", "21", "20"}));
   // A sort column the view lacks is ignored.
-  EXPECT_EQ(v.SortOn({"nope", "N"}).Size(), 6u);
+  EXPECT_EQ(v.SortOn({"nope", "N"}).value().Size(), 6u);
 }
 
 View SelectExample(Fixture& f) {
@@ -87,16 +87,16 @@ View SelectExample(Fixture& f) {
 TEST(Select, MatchesTextWithoutRegardToCaseKeepingBaseOrder) {
   Fixture f;
   View v = SelectExample(f);
-  View s = v.Select(Row().Set(kA, "DF"));
+  View s = v.Select(Row().Set(kA, "DF")).value();
   ASSERT_EQ(s.Size(), 3u);
   EXPECT_EQ(s.BaseIndex(0), 0u);
   EXPECT_EQ(s.BaseIndex(1), 1u);
   EXPECT_EQ(s.BaseIndex(2), 5u);
-  EXPECT_EQ(v.Select(Row().Set(kA, "")).Size(), 1u);
-  EXPECT_EQ(v.Select(Row()).Size(), 7u);
+  EXPECT_EQ(v.Select(Row().Set(kA, "")).value().Size(), 1u);
+  EXPECT_EQ(v.Select(Row()).value().Size(), 7u);
   // A pattern column the view lacks compares as the default.
-  EXPECT_EQ(v.Select(Row().Set("Missing", std::string())).Size(), 7u);
-  EXPECT_EQ(v.Select(Row().Set("Missing", std::string("x"))).Size(), 0u);
+  EXPECT_EQ(v.Select(Row().Set("Missing", std::string())).value().Size(), 7u);
+  EXPECT_EQ(v.Select(Row().Set("Missing", std::string("x"))).value().Size(), 0u);
 }
 
 TEST(Find, FirstMatchAtOrAfterStart) {
@@ -120,7 +120,7 @@ TEST(GroupBy, OneRowPerKeyWithMembersInSortOrder) {
   for (const auto& [p, s, pp, n] : rows) {
     v.Add(Row().Set("Plot", std::string(p)).Set("Sp", std::string(s)).Set("PP", std::string(pp)).Set("Num", std::int32_t{n}));
   }
-  View g = v.GroupBy({"Sp", "PP"}, "Trees");
+  View g = v.GroupBy({"Sp", "PP"}, "Trees").value();
   ASSERT_EQ(g.Size(), 3u);
   EXPECT_EQ(g.ColumnCount(), 3u);
   EXPECT_EQ(g.ColumnAt(2).name, "Trees");
@@ -139,7 +139,7 @@ TEST(Project, ListedColumnsInListedOrderWritesReachTheBase) {
   Fixture f;
   View v = f.Make("v[A:S,B:I,C:S]");
   v.Add(Row().Set("A", std::string("a")).Set("B", std::int32_t{1}).Set("C", std::string("c")));
-  View p = v.Project({"C", "nope", "A"});
+  View p = v.Project({"C", "nope", "A"}).value();
   ASSERT_EQ(p.ColumnCount(), 2u);
   EXPECT_EQ(p.ColumnAt(0).name, "C");
   ASSERT_TRUE(p.Set(0, 1, Value(std::string("changed"))).ok());
@@ -151,7 +151,7 @@ TEST(Project, ListedColumnsInListedOrderWritesReachTheBase) {
 TEST(DerivedViews, FieldWritesForwardAndStructuralChangesAreRefused) {
   Fixture f;
   View v = SelectExample(f);
-  View s = v.Select(Row().Set(kA, "df")).SortOn({"A"});
+  View s = v.Select(Row().Set(kA, "df")).value().SortOn({"A"}).value();
   auto a = s.Bind(kA);
   ASSERT_TRUE(a.present());
   const std::size_t base = s.BaseIndex(2);
@@ -160,7 +160,7 @@ TEST(DerivedViews, FieldWritesForwardAndStructuralChangesAreRefused) {
   EXPECT_FALSE(s.InsertAt(0).ok());
   EXPECT_FALSE(s.SetSize(0).ok());
   EXPECT_EQ(v.Size(), 7u);
-  View copy = s.Copy();
+  View copy = s.Copy().value();
   EXPECT_FALSE(copy.IsDerived());
   EXPECT_EQ(copy.Size(), s.Size());
 }
@@ -312,6 +312,13 @@ TEST(Subviews, NestedRowsAreWrittenAndReadBack) {
   v.Add(Row().Set("name", std::string("south")));
   ASSERT_TRUE(f.storage.Commit().ok());
   EXPECT_EQ(Dump(f.dir / "s.mk4"), "shop[name:S,items[sku:S,qty:I]]\nVIEW shop\nname:S\titems:V\nnorth\t[2]\n>\ta1\t3\n>\tb2\t0\nsouth\t[0]\n");
+}
+
+TEST(Result, ValueOfAnErrorStopsADebugBuild) {
+  Result<View> failed = Status::Error("no such view");
+  EXPECT_FALSE(failed.ok());
+  EXPECT_EQ(failed.status().message(), "no such view");
+  EXPECT_DEBUG_DEATH((void)failed.value().Size(), "value\\(\\) of an error Result");
 }
 
 }  // namespace

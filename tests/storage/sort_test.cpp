@@ -72,7 +72,7 @@ TEST(SortOrder, MatchesTheComparisonRulesOnRandomRows) {
       {{"s"}, {0, 1, 2, 3, 4}}, {{"f", "s"}, {2, 0, 1, 3, 4}}, {{"d", "t", "i"}, {3, 4, 1, 0, 2}}, {{}, {0, 1, 2, 3, 4}}};
   for (const auto& [keys, order] : sorts) {
     SCOPED_TRACE(keys.empty() ? "all columns" : keys.front());
-    View sorted = v.SortOn(keys);
+    View sorted = v.SortOn(keys).value();
     ASSERT_EQ(sorted.Size(), rows.size());
     for (std::size_t r = 1; r < sorted.Size(); ++r) {
       const std::size_t a = sorted.BaseIndex(r - 1), b = sorted.BaseIndex(r);
@@ -92,7 +92,7 @@ TEST(Reorder, PutsAStoredTableIntoSortedOrder) {
     View sub = v.Subview(r, SubviewColumn("sub"));
     sub.Add(Row().Set("q", "of " + keys[r]));
   }
-  View sorted = v.SortOn({"k"});
+  View sorted = v.SortOn({"k"}).value();
   std::vector<std::size_t> order;
   for (std::size_t r = 0; r < sorted.Size(); ++r) order.push_back(sorted.BaseIndex(r));
   ASSERT_TRUE(v.Reorder(order));

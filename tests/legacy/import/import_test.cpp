@@ -251,7 +251,7 @@ TEST_F(ImportTest, SecondConversionUpdatesGeneralRowsInPlace) {
   for (const char* key : {"MRU", "Setup", "StructureVersion"}) {
     storage::Row pattern;
     pattern.Set(col::Block, "General").Set(col::Key, key);
-    EXPECT_EQ(config.Select(pattern).Size(), 1u) << key;
+    EXPECT_EQ(config.Select(pattern).value().Size(), 1u) << key;
   }
   EXPECT_EQ(file->GetView("TreeTable").Size(), 5u);
   EXPECT_EQ(file->GetView("MessageLog").Size(), 1u);

@@ -491,5 +491,22 @@ TEST_F(JobReadersTest, BadLinesLeaveEarlierRowsAlone) {
   EXPECT_TRUE(found);
 }
 
+// A table that refuses rows (here a derived view in place of TreeTable) makes
+// Finish report the failure instead of dropping the lines' trees.
+TEST_F(JobReadersTest, RefusedRowsAreReportedByFinish) {
+  Start(7);
+  auto derived = tables_.trees.Select(storage::Row());
+  ASSERT_TRUE(derived.ok());
+  tables_.trees = derived.value();
+  readers_.emplace(tables_, JobFileContext{7, "06", "V"});
+  Feed({Stratum3A("1", "PNT"), Tree7A("1", "1", "1", "DF", "M")});
+  storage::Status st = readers_->Finish();
+  EXPECT_FALSE(st.ok());
+  EXPECT_NE(st.message().find("could not be added"), std::string::npos) << st.message();
+  EXPECT_EQ(tables_.trees.Size(), 0u);
+  // The stratum line before it was read all the same.
+  EXPECT_EQ(tables_.strata.Size(), 1u);
+}
+
 }  // namespace
 }  // namespace sw::legacy::jobfile

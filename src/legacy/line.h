@@ -4,6 +4,7 @@
 // Not for: any record layout. Key and job records live in keyfile/ and jobfile/.
 #pragma once
 
+#include <cstdarg>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -76,15 +77,21 @@ std::string NormaliseRegion(std::string_view region);
 // "6".."9" get "19"; anything else is returned unchanged.
 std::string ExpandYear(std::string_view year);
 
-// The C library's atof, atoi and atol in the "C" locale: leading white space
-// skipped, conversion stops at the first character that does not fit, a
-// blank or malformed text gives 0. Out-of-range integers saturate instead of
-// invoking undefined behaviour.
+// The C library's atof, atoi and atol as they behave in the "C" locale,
+// whatever locale the process runs in: leading white space skipped,
+// conversion stops at the first character that does not fit, a blank or
+// malformed text gives 0, the decimal separator is always ".". Out-of-range
+// integers saturate instead of invoking undefined behaviour; an out-of-range
+// real gives +-HUGE_VAL or 0 as strtod does.
 double Atof(std::string_view text);
 int Atoi(std::string_view text);
 long Atol(std::string_view text);
 
-// printf into a std::string (the legacy writers quote printf formats).
+// printf into a std::string (the legacy writers quote printf formats), always
+// with the "C" locale's decimal point and no digit grouping. Handles the
+// flags "-+ 0", widths and precisions (also "*"), the length modifiers
+// hh h l ll z j t L and the conversions d i u o x X c s f F e E g G %.
 std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
+std::string FormatV(const char* format, va_list args);
 
 }  // namespace sw::legacy

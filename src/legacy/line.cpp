@@ -421,6 +421,33 @@ std::string FormatV(const char* format, va_list args) {
   return out;
 }
 
+std::optional<std::string> FitDecimals(double value, int width, int precision) {
+  if (!std::isfinite(value)) return std::nullopt;
+  for (int decimals = precision; decimals >= 0; --decimals) {
+    std::string text = Format("%*.*f", width, decimals, value);
+    if (text.size() <= static_cast<std::size_t>(width)) return text;
+  }
+  return std::nullopt;
+}
+
+bool ParseFixedFormat(std::string_view format, int& width, int& precision) {
+  if (format.size() < 2 || format.front() != '%' || format.back() != 'f') return false;
+  format = format.substr(1, format.size() - 2);
+  const std::size_t dot = format.find('.');
+  if (dot == std::string_view::npos || dot == 0) return false;
+  width = 0;
+  precision = 0;
+  for (char c : format.substr(0, dot)) {
+    if (!IsDigit(c)) return false;
+    width = width * 10 + (c - '0');
+  }
+  for (char c : format.substr(dot + 1)) {
+    if (!IsDigit(c)) return false;
+    precision = precision * 10 + (c - '0');
+  }
+  return width > 0 && width < 100 && precision < 100;
+}
+
 std::string Format(const char* format, ...) {
   va_list args;
   va_start(args, format);

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -93,5 +94,14 @@ long Atol(std::string_view text);
 // hh h l ll z j t L and the conversions d i u o x X c s f F e E g G %.
 std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
 std::string FormatV(const char* format, va_list args);
+
+// A real number as "%<width>.<d>f" writes it, with the most decimals d, at
+// most `precision`, that keep it within `width` columns (rounded, not cut).
+// Empty when even its whole part does not fit, or it is not finite.
+std::optional<std::string> FitDecimals(double value, int width, int precision);
+
+// The number of decimals of a "%<width>.<precision>f" conversion and its
+// width, or false when `format` is not one (e.g. "%3d", "%-6s").
+bool ParseFixedFormat(std::string_view format, int& width, int& precision);
 
 }  // namespace sw::legacy

@@ -6,6 +6,7 @@
 #include <climits>
 #include <cmath>
 #include <cstring>
+#include <optional>
 
 #include "legacy/line.h"
 
@@ -22,6 +23,7 @@ int ClampInt(std::int64_t value) {
 }
 
 void Convert(const FieldSpec& def, FieldValue& value) {
+  value.decimals = -1;
   switch (def.conv) {
     case Conv::Real: {
       double v = Atof(value.text);
@@ -95,6 +97,13 @@ void AppendField(std::string& out, const FieldSpec& def, const FieldValue& value
     out += def.format;
     return;
   }
+  if (value.decimals >= 0 && def.conv == Conv::Real) {
+    int width = 0, precision = 0;
+    if (ParseFixedFormat(def.format, width, precision)) {
+      out += legacy::Format("%*.*f", width, value.decimals, value.real);
+      return;
+    }
+  }
   SimpleConversion c;
   if (ParseSimpleConversion(def.format, c)) {
     char buffer[400];
@@ -143,12 +152,27 @@ void AppendField(std::string& out, const FieldSpec& def, const FieldValue& value
   }
 }
 
+// The decimals that keep a Real field's number in its columns, when the
+// format's own decimals do not and fewer do; -1 otherwise.
+int NarrowedDecimals(const FieldSpec& def, const FieldValue& value) {
+  int width = 0, precision = 0;
+  if (def.conv != Conv::Real || !ParseFixedFormat(def.format, width, precision)) return -1;
+  if (static_cast<int>(def.end - def.start) != width) return -1;
+  if (legacy::Format(def.format, value.real).size() <= static_cast<std::size_t>(width)) return -1;
+  std::optional<std::string> fitted = FitDecimals(value.real, width, precision);
+  if (!fitted) return -1;
+  const std::size_t dot = fitted->find('.');
+  return dot == std::string::npos ? 0 : static_cast<int>(fitted->size() - dot - 1);
+}
+
 void SetRealValue(FieldValue& value, double v) {
+  value.decimals = -1;
   value.real = std::isfinite(v) ? v : 0.0;
   value.whole = WholePart(value.real);
 }
 
 void SetWholeValue(FieldValue& value, std::int64_t v) {
+  value.decimals = -1;
   value.whole = v;
   value.real = static_cast<double>(v);
 }
@@ -244,6 +268,25 @@ std::string JobRecord::Format() const {
     for (std::size_t i = 0; i < group.fields.size(); ++i) AppendField(out, group.fields[i], groups_[g][i]);
   }
   return out;
+}
+
+std::vector<NarrowedField> JobRecord::NarrowToFit() {
+  std::vector<NarrowedField> narrowed;
+  if (layout_ == nullptr) return narrowed;
+  auto narrow = [&](const FieldSpec& def, FieldValue& value) {
+    const int decimals = NarrowedDecimals(def, value);
+    if (decimals < 0) return;
+    std::string before = legacy::Format(def.format, value.real);
+    value.decimals = decimals;
+    std::string after;
+    AppendField(after, def, value);
+    narrowed.push_back({def.name, std::move(before), std::move(after)});
+  };
+  for (std::size_t i = 0; i < layout_->fields.size(); ++i) narrow(layout_->fields[i], fields_[i]);
+  for (std::size_t g = 0; g < groups_count_; ++g)
+    for (std::size_t i = 0; i < layout_->groups[g].fields.size(); ++i)
+      narrow(layout_->groups[g].fields[i], groups_[g][i]);
+  return narrowed;
 }
 
 std::string JoinedFormat(const RecordLayout& layout, std::size_t groups) {

@@ -60,6 +60,15 @@ struct FieldValue {
   std::string text;
   double real = 0.0;
   std::int64_t whole = 0;
+  int decimals = -1;  // for a narrowed Real field: the decimals written instead of the format's
+};
+
+// A real field written with fewer decimals than its format asks for, so that
+// it keeps its columns: the text the format would write and the text written.
+struct NarrowedField {
+  std::string_view field;
+  std::string before;
+  std::string after;
 };
 
 // True for text that is a number as the C library reads it, as a whole:
@@ -109,6 +118,11 @@ class JobRecord {
 
   // The record as one line, without the line end, with each field's format.
   std::string Format() const;
+
+  // Gives every real field whose number is wider than its columns the most
+  // decimals that fit, rounded. Returns the fields so narrowed; a field whose
+  // whole part does not fit is left as it is (the line then stays too wide).
+  std::vector<NarrowedField> NarrowToFit();
 
  private:
   const RecordLayout* layout_ = nullptr;

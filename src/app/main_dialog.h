@@ -87,6 +87,11 @@ class MainDialog {
   // nothing; a relative path is taken from the current directory; an empty
   // box clears the choice.
   void ConfirmTypedPath(const std::string& text);
+  // Enter pressed in the file name box holding `text`. A newly typed path is
+  // only confirmed (the options that apply appear, so that they can be
+  // ticked first): false. Enter on the path already confirmed asks for
+  // Create: true.
+  bool EnterInFileBox(const std::string& text);
   void SetGroOption(bool checked);
   void SetVersion7Option(bool checked);
   // Runs the installed conversion dispatch; without one, does nothing.

@@ -1,5 +1,6 @@
 // The fixture corpus: every file reads as its dump text, dump -> restore ->
-// dump is stable, and every file survives commits that rewrite its views.
+// dump is stable, and every file survives commits that rewrite its views
+// (the format: docs/storage-format.md).
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>

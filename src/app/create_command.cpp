@@ -11,6 +11,7 @@
 #include "cruisedb/columns.h"
 #include "cruisedb/settings.h"
 #include "legacy/files.h"
+#include "legacy/jobfile/unit_acres.h"
 #include "legacy/line.h"
 #include "progress/progress_window.h"
 #include "storage/file_system.h"
@@ -35,10 +36,6 @@ bool EndsWith(std::string_view text, std::string_view a, std::string_view b) {
   const std::string_view last = text.substr(text.size() - 3);
   return last == a || last == b;
 }
-
-// The acres text as a 6-column "%6.2f" field holds it: values of 1000 or
-// more lose their last decimals there.
-std::string AsNarrowAcres(double acres) { return legacy::Format("%6.2f", acres).substr(0, 6); }
 
 storage::Status AddLogRow(storage::View& log, std::string_view num, std::string_view msg, std::string_view date,
                           std::string_view time) {
@@ -146,24 +143,23 @@ bool CheckLineLengths(const fs::path& path) {
 }
 
 bool HasConflictingUnitAcres(const fs::path& job_path) {
-  std::unordered_map<std::string, std::vector<std::string>> unit_acres;  // "2" records
-  std::vector<std::pair<std::string, std::string>> stratum_units;        // "4" records
+  std::unordered_map<std::string, std::vector<double>> unit_acres;  // "2" records
+  std::vector<std::pair<std::string, double>> stratum_units;        // "4" records
   legacy::LineReader reader(job_path);
   std::string line;
   while (reader.ReadLine(line)) {
     if (line.empty()) continue;
     if (line[0] == '2') {
-      unit_acres[legacy::FixedField(line, 9, 12)].push_back(AsNarrowAcres(legacy::Atof(legacy::FixedField(line, 12, 19))));
+      unit_acres[legacy::FixedField(line, 9, 12)].push_back(legacy::Atof(legacy::FixedField(line, 12, 19)));
     } else if (line[0] == '4') {
-      stratum_units.emplace_back(legacy::FixedField(line, 9, 12),
-                                 AsNarrowAcres(legacy::Atof(legacy::FixedField(line, 12, 18))));
+      stratum_units.emplace_back(legacy::FixedField(line, 9, 12), legacy::Atof(legacy::FixedField(line, 12, 18)));
     }
   }
   for (const auto& [unit, acres] : stratum_units) {
     auto found = unit_acres.find(unit);
     if (found == unit_acres.end()) continue;
-    for (const std::string& area : found->second) {
-      if (area != acres) return true;
+    for (const double area : found->second) {
+      if (!legacy::jobfile::UnitAcresAgree(area, acres)) return true;
     }
   }
   return false;

@@ -70,9 +70,9 @@ bool CheckWritableMedium(platform::Platform& platform, const std::filesystem::pa
 bool CheckLineLengths(const std::filesystem::path& path);
 
 // True when a stratum-unit record ("4") gives a unit of a cutting-unit
-// record ("2") other acres. The two fields are compared at the precision of
-// the narrower one (6 columns), so an area the export wrote in 7 columns
-// agrees with the same area in the 6-column field. No limit on the lines.
+// record ("2") other acres. The two are compared by the job file format's
+// one acres rule (legacy::jobfile::UnitAcresAgree), the rule the export
+// writes 4A acres by. No limit on the lines.
 bool HasConflictingUnitAcres(const std::filesystem::path& job_path);
 
 // Appends ("26", msg, date, time, "I", "", "Processing") to the cruise

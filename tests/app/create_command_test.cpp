@@ -83,6 +83,16 @@ TEST(ConflictingUnitAcres, LargeAreasTheWriterWroteAgree) {
   EXPECT_TRUE(HasConflictingUnitAcres(dir / "a.job"));
 }
 
+// The export rounds a unit's area to fit the 6-column 4A field (1234.56 is
+// written 1234.6); the check uses the same rule, so the pair it wrote agrees.
+TEST(ConflictingUnitAcres, AcresTheExportRoundedAgree) {
+  sw::test::TempDir dir;
+  sw::test::WriteFile(dir / "a.job", Unit("1", 1234.56) + "4A      1  11234.6\n");
+  EXPECT_FALSE(HasConflictingUnitAcres(dir / "a.job"));
+  sw::test::WriteFile(dir / "a.job", Unit("1", 1234.56) + "4A      1  11234.7\n");
+  EXPECT_TRUE(HasConflictingUnitAcres(dir / "a.job"));
+}
+
 TEST(ConflictingUnitAcres, NoLimitOnTheNumberOfRecords) {
   sw::test::TempDir dir;
   std::string text;

@@ -65,6 +65,7 @@ CreateOutcome FromResult(convert::Result result) {
     case convert::Result::kInUse: return CreateOutcome::kInUse;
     case convert::Result::kFailed: return CreateOutcome::kFailed;
     case convert::Result::kNoBaseDictionary: return CreateOutcome::kNoBaseDictionary;
+    case convert::Result::kMalformed: return CreateOutcome::kMalformed;
   }
   return CreateOutcome::kFailed;
 }
@@ -302,6 +303,7 @@ CreateOutcome CreateCommand::ImportKeyFile(MainDialog& dialog, const std::tm& lo
   request.cruise_type = header.cruise_type;
   request.log_date = TodayText(local);
   request.log_time = NowText(local);
+  request.strict = state.strict;
   progress::ProgressWindow window(platform, "Progress");
   window.LayoutWindow(1, progress::ProgressWindow::kDefaultWidth);
   window.BeginModal("Progress");

@@ -36,6 +36,7 @@ enum class CreateOutcome {
   kNoBaseDictionary,  // the base dictionary could not be read
   kFailed,            // a file could not be written; nothing was changed
   kInUse,             // a file is held by another program; nothing was changed
+  kMalformed,         // strict: the job file holds malformed fields or repeated records; nothing was changed
 };
 
 // True for the outcomes after which the program must end.

@@ -55,6 +55,9 @@ struct ShellState {
   std::string base_dictionary_path;    // beside the program
   std::string file_name_text;
   std::string last_message;
+  // Malformed fields or repeated records in a job file make the import fail
+  // instead of being listed in a warning (the command line's --strict).
+  bool strict = false;
 };
 
 // What the window shows; the window program copies it into its widgets.

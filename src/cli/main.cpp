@@ -32,6 +32,7 @@ constexpr int kExitCancelled = 7;           // interrupted; nothing was changed
 constexpr int kExitWriteFailed = 8;         // a file could not be made writable or written
 constexpr int kExitBadBaseDictionary = 9;   // CruiseDefault.stp could not be read
 constexpr int kExitInUse = 10;              // a file is held by another program
+constexpr int kExitMalformed = 11;          // --strict: malformed fields or repeated records
 
 constexpr char kExitCodeHelp[] =
     "Exit codes:\n"
@@ -45,7 +46,8 @@ constexpr char kExitCodeHelp[] =
     "  7  cancelled (Ctrl-C); no cruise file was written, existing files are unchanged\n"
     "  8  a file could not be made writable or written; existing files are unchanged\n"
     "  9  CruiseDefault.stp could not be read\n"
-    " 10  a file is in use by another program; nothing was changed";
+    " 10  a file is in use by another program; nothing was changed\n"
+    " 11  --strict was given and the job file has malformed fields or repeated records; nothing was changed";
 
 // The question that could not be answered, if any.
 std::string g_unanswered;
@@ -63,6 +65,7 @@ int ExitCodeOf(sw::app::CreateOutcome outcome) {
     case CreateOutcome::kNoBaseDictionary: return kExitBadBaseDictionary;
     case CreateOutcome::kFailed: return kExitWriteFailed;
     case CreateOutcome::kInUse: return kExitInUse;
+    case CreateOutcome::kMalformed: return kExitMalformed;
   }
   return kExitWriteFailed;
 }
@@ -102,11 +105,15 @@ int main(int argc, char** argv) {
   bool version7 = false;
   bool yes = false;
   bool no = false;
+  bool strict = false;
   cli.add_option("file", file, "The file to convert (.key, .crz, .wpx, .crz.dmp)")->required();
   cli.add_flag("--gro", gro, "Cruise files: write the GRO growth-model input files");
   cli.add_flag("--version7", version7, "Cruise files: write Version 7 job and key files");
   auto* yes_flag = cli.add_flag("--yes", yes, "Answer Yes to every question");
   cli.add_flag("--no", no, "Answer No to every question")->excludes(yes_flag);
+  cli.add_flag("--strict", strict,
+               "Key files: fail (exit 11) when the job file has malformed numbers or repeated records, "
+               "instead of converting with a warning");
   cli.set_version_flag("--version", std::string(sw::app::kAboutText));
   cli.footer(kExitCodeHelp);
   CLI11_PARSE(cli, argc, argv);
@@ -133,6 +140,7 @@ int main(int argc, char** argv) {
   }
   dialog.SetGroOption(gro);
   dialog.SetVersion7Option(version7);
+  dialog.state().strict = strict;
   sw::app::CreateOutcome outcome = sw::app::CreateOutcome::kNothing;
   sw::app::InstallCreateCommand(dialog, [&outcome](sw::app::CreateOutcome o) { outcome = o; });
   dialog.Create();

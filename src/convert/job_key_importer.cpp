@@ -159,6 +159,35 @@ std::string WriteFailureText(const fs::path& path, const std::string& why) {
          "\nNo cruise file was created; existing files are unchanged.";
 }
 
+// Malformed numeric fields and records that repeat an earlier key: how many,
+// and the first twenty of each.
+std::string InputProblemsText(const fs::path& job_path, const jobfile::Diagnostics& malformed,
+                              const jobfile::Diagnostics& repeated) {
+  constexpr std::size_t kListed = 20;
+  std::string text = job_path.string() + "\n";
+  if (!malformed.empty())
+    text += std::to_string(malformed.size()) + " field" + (malformed.size() == 1 ? " is" : "s are") +
+            " damaged (a number that is not one is read as far as it is one, else as 0; a line ends at a NUL "
+            "byte):\n" +
+            jobfile::ListDiagnostics(malformed, kListed);
+  if (!repeated.empty())
+    text += std::to_string(repeated.size()) + " record" + (repeated.size() == 1 ? " repeats" : "s repeat") +
+            " the key of an earlier record:\n" + jobfile::ListDiagnostics(repeated, kListed);
+  return text;
+}
+
+storage::Status AddProblemsLogEntry(storage::View& log, const ImportRequest& request, const std::string& text) {
+  storage::Row row;
+  row.Set(col::MsgNum, "27")
+      .Set(col::Msg, "Job file has malformed fields or repeated records")
+      .Set(col::Date, request.log_date)
+      .Set(col::Time, request.log_time)
+      .Set(col::Level, "W")
+      .Set(col::Note, text)
+      .Set(col::Program, "Processing");
+  return log.Add(row) < 0 ? storage::Status::Error("the log entry could not be added") : storage::Status::Ok();
+}
+
 storage::Status AddLogEntry(storage::View& log, const ImportRequest& request) {
   storage::Row row;
   row.Set(col::MsgNum, "26")
@@ -245,6 +274,16 @@ Outcome JobKeyImporter::Convert(const ImportRequest& request) {
     }
   }
 
+  // Damaged input is never passed over in silence: listed in a warning and
+  // in the file's log, or, when strict, refused.
+  std::string problems;
+  if (!readers.diagnostics().empty() || !readers.repeats().empty()) {
+    problems = InputProblemsText(request.job_path, readers.diagnostics(), readers.repeats());
+    if (request.strict)
+      return failed(Result::kMalformed, problems + "No cruise file was created; existing files are unchanged.");
+    outcome.Say(problems + "The cruise file was created with these values.", "WARNING", Icon::kExclamation);
+  }
+
   // 9-10. Units of each stratum and log counts of each tree.
   platform_.ShowMessage({kStillProcessingMessage, "MESSAGE", Icon::kInformation, Buttons::kOk});
   readers.Finish();
@@ -272,6 +311,7 @@ Outcome JobKeyImporter::Convert(const ImportRequest& request) {
   if (st.ok()) st = cruisedb::WriteSetting(t.config, config::General, config::Setup, config::kBaseDictionaryFileName);
   if (st.ok()) st = cruisedb::WriteSetting(t.config, config::General, config::StructureVersion, schema.base_version);
   if (st.ok() && request.version != 0) st = AddLogEntry(t.message_log, request);
+  if (st.ok() && !problems.empty()) st = AddProblemsLogEntry(t.message_log, request, problems);
   if (st.ok()) st = file.Commit();
   if (!st.ok()) return write_failure(st);
   outcome.written.push_back(request.cruise_path);

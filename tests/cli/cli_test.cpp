@@ -2,6 +2,7 @@
 // the Browse decision on its file argument, option checks, exit codes.
 #include <gtest/gtest.h>
 
+#include "cruisedb/columns.h"
 #include "legacy/import/import_files.h"
 #include "program_runner.h"
 #include "storage/storage.h"
@@ -115,6 +116,60 @@ TEST_F(CliConversion, OverLongJobLineExitsWith1) {
   EXPECT_EQ(r.exit_code, 1);
   EXPECT_EQ(r.err, "Stumpwright: JOB FILE IS CORRUPT!\nCANNOT CONTINUE!\n");
   EXPECT_FALSE(fs::exists(cli_.dir() / "sale.crz"));
+}
+
+// Damaged input: a flipped byte, a NUL byte, "nan" and a control character in
+// numeric fields, and a duplicated record. Converted with exit 0 and a
+// warning that counts and lists them, also kept in the file's MessageLog;
+// --strict refuses the file with exit 11 and changes nothing.
+TEST_F(CliConversion, DamagedJobFileIsConvertedWithAWarningOrRefusedWhenStrict) {
+  std::vector<std::string> lines = sw::test::Version7JobLines(6, 1, false);
+  std::vector<std::size_t> b_lines;
+  for (std::size_t i = 0; i < lines.size(); ++i)
+    if (lines[i].starts_with("7B")) b_lines.push_back(i);
+  ASSERT_GE(b_lines.size(), 3u);
+  lines[b_lines[0]][21] = static_cast<char>(lines[b_lines[0]][21] ^ 0x40);  // a flipped bit in DBH
+  lines[b_lines[1]][21] = '\0';                                              // a NUL byte in DBH
+  lines[b_lines[2]].replace(29, 3, "\x07 1");                                // a bell in TotHt
+  for (std::size_t i = b_lines[0] + 1; i < lines.size(); ++i)
+    if (lines[i].starts_with("7A")) {
+      lines[i].replace(40, 5, "  nan");  // KPI
+      break;
+    }
+  lines.push_back(lines[2]);  // the first stratum record again
+  const std::string job = sw::test::JoinLines(lines);
+  std::ofstream(cli_.dir() / "sale.job", std::ios::binary | std::ios::trunc) << job;
+
+  RunResult r = cli_.Run("", "--strict sale.key");
+  EXPECT_EQ(r.exit_code, 11) << r.err;
+  EXPECT_NE(r.err.find("ERROR: " + (cli_.dir() / "sale.job").string()), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("No cruise file was created; existing files are unchanged."), std::string::npos) << r.err;
+  EXPECT_FALSE(fs::exists(cli_.dir() / "sale.crz"));
+  std::ifstream in(cli_.dir() / "sale.job", std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), job);
+
+  r = cli_.Run("", "sale.key");
+  EXPECT_EQ(r.exit_code, 0) << r.err;
+  const std::size_t warning = r.err.find("WARNING: " + (cli_.dir() / "sale.job").string() + "\n");
+  ASSERT_NE(warning, std::string::npos) << r.err;
+  const std::string text = r.err.substr(warning);
+  EXPECT_NE(text.find("4 fields are damaged"), std::string::npos) << text;
+  EXPECT_NE(text.find(", 7B, DBH \""), std::string::npos) << text;
+  EXPECT_NE(text.find(", 7B, NUL byte in column 21 \"\\x00.0  0.0 8\""), std::string::npos) << text;
+  EXPECT_NE(text.find("\\x07"), std::string::npos) << text;
+  EXPECT_NE(text.find(", 7A, KPI \"  nan\""), std::string::npos) << text;
+  EXPECT_NE(text.find("1 record repeats the key of an earlier record:\nline " + std::to_string(lines.size()) +
+                      ", 3A, Stratum \"1\""),
+            std::string::npos)
+      << text;
+  EXPECT_NE(r.err.find("Cruise File Created"), std::string::npos);
+  auto file = storage::Storage::Open(cli_.dir() / "sale.crz", storage::Storage::Mode::ReadOnly);
+  ASSERT_TRUE(file.ok());
+  storage::View log = file->GetView("MessageLog");
+  ASSERT_EQ(log.Size(), 2u);
+  EXPECT_EQ(log.Bind(cruisedb::col::MsgNum).Get(1), "27");
+  EXPECT_EQ(log.Bind(cruisedb::col::Level).Get(1), "W");
+  EXPECT_NE(log.Bind(cruisedb::col::Note).Get(1).find(", 7A, KPI \"  nan\""), std::string::npos);
 }
 
 TEST_F(CliConversion, MissingCruiseFileIsNotCreated) {

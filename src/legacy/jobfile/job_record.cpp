@@ -204,6 +204,24 @@ bool IsMalformedNumber(std::string_view text, Conv conv) {
   return digits == 0 || i != text.size();
 }
 
+std::string ListDiagnostics(const Diagnostics& entries, std::size_t limit) {
+  std::string out;
+  for (std::size_t i = 0; i < entries.size() && i < limit; ++i) {
+    const FieldDiagnostic& d = entries[i];
+    out += "line " + std::to_string(d.line) + ", " + d.record + ", " + d.field + " \"";
+    for (unsigned char c : d.text) {
+      if (c >= 0x20 && c < 0x7F) {
+        out += static_cast<char>(c);
+      } else {
+        out += legacy::Format("\\x%02X", c);
+      }
+    }
+    out += "\"\n";
+  }
+  if (entries.size() > limit) out += "... and " + std::to_string(entries.size() - limit) + " more\n";
+  return out;
+}
+
 std::int64_t WholePart(double value) {
   if (std::isnan(value)) return 0;
   if (value >= 9223372036854775807.0) return INT64_MAX;
@@ -218,7 +236,14 @@ JobRecord::JobRecord(const RecordLayout& layout) : layout_(&layout), fields_(lay
 void JobRecord::Parse(const RecordLayout& layout, std::string_view line, std::size_t line_number,
                       Diagnostics* diagnostics) {
   std::size_t nul = line.find('\0');
-  if (nul != std::string_view::npos) line = line.substr(0, nul);
+  if (nul != std::string_view::npos) {
+    // The rest of the line is lost, as it was to the C strings of older
+    // readers; it is reported, never passed over.
+    if (diagnostics != nullptr)
+      diagnostics->push_back({line_number, std::string(layout.name), "NUL byte in column " + std::to_string(nul),
+                              std::string(line.substr(nul, 10))});
+    line = line.substr(0, nul);
+  }
   layout_ = &layout;
   fields_.resize(layout.fields.size());
   for (std::size_t i = 0; i < layout.fields.size(); ++i)

@@ -43,8 +43,10 @@ struct RecordLayout {
   std::span<const GroupSpec> groups = {};
 };
 
-// A numeric field whose text is not a number as a whole. The value read is
-// what the C conversion gives (0 for nothing usable); the entry only reports.
+// A numeric field whose text is not a number as a whole (the value read is
+// what the C conversion gives, 0 for nothing usable), or a NUL byte that
+// ends a line early (field "NUL byte in column N", the text from it on).
+// The entry only reports.
 struct FieldDiagnostic {
   std::size_t line = 0;
   std::string record;  // layout name
@@ -52,6 +54,11 @@ struct FieldDiagnostic {
   std::string text;
 };
 using Diagnostics = std::vector<FieldDiagnostic>;
+
+// The first `limit` entries, one line each: line 12, 7B, DBH "1x.5".
+// Bytes that are not printable are shown as \xNN; a last line says how
+// many more there are.
+std::string ListDiagnostics(const Diagnostics& entries, std::size_t limit);
 
 // A field's value: its text (as FixedField gives it when parsed) and, for
 // numeric fields, the converted number. `whole` is the whole part of `real`

@@ -226,8 +226,14 @@ CreateOutcome CreateCommand::ExportCruiseFile(MainDialog& dialog, const std::tm&
   if (!(state.Version7Option == 1 || (state.Version7Option == 0 && state.GroOption == 0))) {
     return CreateOutcome::kNothing;
   }
+  // The export shows the import's progress window: the bar follows the rows
+  // written, and Cancel (Ctrl-C on the command line) leaves every file as it was.
+  progress::ProgressWindow window(platform, "Progress");
+  window.LayoutWindow(1, progress::ProgressWindow::kDefaultWidth);
+  window.BeginModal("Progress");
   const convert::Outcome outcome =
-      convert::JobKeyExporter(platform, fs_).Export(file, cruise_path, TodayText(local), NowText(local));
+      convert::JobKeyExporter(platform, fs_).Export(file, cruise_path, TodayText(local), NowText(local), &window);
+  window.Close();
   if (!outcome.summary.empty()) {
     fs::path key_path = cruise_path;
     key_path.replace_extension(".key");

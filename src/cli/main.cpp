@@ -28,7 +28,7 @@ constexpr int kExitNotAvailable = 3;        // this conversion is not built yet
 constexpr int kExitInputRefused = 4;        // file missing, not valid, or not suited to the options
 constexpr int kExitDeclined = 5;            // a question was answered No; nothing was changed
 constexpr int kExitUnanswered = 6;          // a question needed --yes or --no; nothing was changed
-constexpr int kExitCancelled = 7;           // interrupted; nothing was changed
+constexpr int kExitCancelled = 7;           // interrupted (import or export); nothing was changed
 constexpr int kExitWriteFailed = 8;         // a file could not be made writable or written
 constexpr int kExitBadBaseDictionary = 9;   // CruiseDefault.stp could not be read
 constexpr int kExitInUse = 10;              // a file is held by another program
@@ -43,7 +43,7 @@ constexpr char kExitCodeHelp[] =
     "  4  the file is missing, not valid, or the options do not apply to it\n"
     "  5  a question was answered No; nothing was changed\n"
     "  6  a question needed an answer (--yes or --no) and stdin is not a terminal; nothing was changed\n"
-    "  7  cancelled (Ctrl-C); no cruise file was written, existing files are unchanged\n"
+    "  7  cancelled (Ctrl-C); no file was written, existing files are unchanged\n"
     "  8  a file could not be made writable or written; existing files are unchanged\n"
     "  9  CruiseDefault.stp could not be read\n"
     " 10  a file is in use by another program; nothing was changed\n"
@@ -151,7 +151,7 @@ int main(int argc, char** argv) {
                 << " is not available yet in this version; nothing was written.\n";
       break;
     case sw::app::CreateOutcome::kCancelled:
-      std::cerr << "stumpwright-cli: cancelled; no cruise file was written and existing files are unchanged.\n";
+      std::cerr << "stumpwright-cli: cancelled; no file was written and existing files are unchanged.\n";
       break;
     case sw::app::CreateOutcome::kFailed:
       std::cerr << "stumpwright-cli: failed; no partial output was kept and existing files are unchanged.\n";

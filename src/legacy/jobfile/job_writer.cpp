@@ -96,13 +96,17 @@ struct LogRun {
 // Writes the record groups of one job file.
 class JobFileComposer {
  public:
-  JobFileComposer(const cruisedb::CruiseTables& tables, ExportReport& report, std::ostream& out)
-      : t_(tables), report_(report), out_(out) {}
+  JobFileComposer(const cruisedb::CruiseTables& tables, ExportReport& report, std::ostream& out,
+                  const RowProgress& progress)
+      : t_(tables), report_(report), out_(out), progress_(progress) {}
 
   void Write();
+  bool stopped() const { return stopped_; }
 
  private:
   void Emit(const JobRecord& record, std::string_view table, std::size_t row);
+  // After each count or tree row; false once the caller asked to stop.
+  bool Tick();
   void Refuse(const JobRecord& record, std::string_view table, std::size_t row);
   void SetKey(JobRecord& r, const BoundString& stratum, const BoundString& unit, const BoundString& plot,
               const BoundString& tree, std::size_t row) const;
@@ -123,6 +127,9 @@ class JobFileComposer {
   const cruisedb::CruiseTables& t_;
   ExportReport& report_;
   std::ostream& out_;
+  const RowProgress& progress_;
+  std::size_t rows_done_ = 0;
+  bool stopped_ = false;
   std::string cruise_no_ = "     ";
   std::optional<std::unordered_map<std::string, std::string>> methods_;
   std::unordered_set<std::string> tree_plots_;  // Stratum, CutUnit, Plot of every tree
@@ -218,8 +225,15 @@ void JobFileComposer::Write() {
   if (t_.strata.Size() > 0) WriteStratumRecords();
   if (t_.strata.Size() > 0 && t_.units.Size() > 0) WriteStratumUnitRecords();
   if (t_.counts.Size() > 0) WriteCountRecords();
-  if (t_.trees.Size() > 0 || t_.logs.Size() > 0) WriteTreeRecords();
-  WriteNullPlotRecords();
+  if (!stopped_ && (t_.trees.Size() > 0 || t_.logs.Size() > 0)) WriteTreeRecords();
+  if (!stopped_) WriteNullPlotRecords();
+}
+
+bool JobFileComposer::Tick() {
+  if (stopped_) return false;
+  ++rows_done_;
+  if (progress_ && !progress_(rows_done_, t_.counts.Size() + t_.trees.Size())) stopped_ = true;
+  return !stopped_;
 }
 
 std::string JobFileComposer::WriteCruiseRecord() {
@@ -344,6 +358,7 @@ void JobFileComposer::WriteCountRecords() {
   int plot = 9999;
   int tree = 999;
   for (std::size_t row = 0; row < v.Size(); ++row) {
+    if (!Tick()) return;
     std::int64_t count = Count.Get(row);
     std::int64_t kpi = SumKPI.Get(row);
     if (kpi <= kMaxKpi && count <= 0 && kpi <= 0) continue;
@@ -447,6 +462,7 @@ void JobFileComposer::WriteTreeRecords() {
 
   JobRecord a(kTree7A), b(kTree7B), e(kRemarks7E);
   for (std::size_t row = 0; row < v.Size(); ++row) {
+    if (!Tick()) return;
     SetKey(a, Stratum, CutUnit, Plot, Tree, row);
     tree_plots_.insert(FoldedKey({a.Text(kStratum), a.Text(kCutUnit), a.Text(kPlot)}));
     std::string cm = CM.Get(row);
@@ -627,8 +643,14 @@ std::vector<std::pair<std::int64_t, std::int64_t>> SplitKpi(std::int64_t kpi, st
 }
 
 bool WriteJobFile(const cruisedb::CruiseTables& tables, ExportReport& report, std::ostream& out) {
-  JobFileComposer(tables, report, out).Write();
-  return !report.refused();
+  return WriteJobFile(tables, report, out, RowProgress());
+}
+
+bool WriteJobFile(const cruisedb::CruiseTables& tables, ExportReport& report, std::ostream& out,
+                  const RowProgress& progress) {
+  JobFileComposer composer(tables, report, out, progress);
+  composer.Write();
+  return !report.refused() && !composer.stopped();
 }
 
 }  // namespace sw::legacy::jobfile

@@ -138,6 +138,15 @@ bool CheckWritableMedium(platform::Platform& platform, const fs::path& path) {
   return false;
 }
 
+std::string LongLineText(const fs::path& path) {
+  const legacy::LineStats stats = legacy::CountLines(path, kLongestLine);
+  if (!stats.opened) return path.string() + " cannot be read";
+  if (stats.first_over_limit == 0) return "";
+  return path.string() + ": line " + std::to_string(stats.first_over_limit) + " has " +
+         std::to_string(stats.first_over_limit_length) + " characters; at most " + std::to_string(kLongestLine) +
+         " are allowed";
+}
+
 bool CheckLineLengths(const fs::path& path) {
   const legacy::LineStats stats = legacy::CountLines(path);
   return stats.opened && stats.longest <= kLongestLine;
@@ -257,6 +266,7 @@ CreateOutcome CreateCommand::ImportKeyFile(MainDialog& dialog, const std::tm& lo
     }
   }
   if (!CheckLineLengths(key_path)) {
+    state.long_line = LongLineText(key_path);
     Show(platform, "KEY FILE IS CORRUPT!\nCANNOT CONTINUE!", Icon::kStop);
     return CreateOutcome::kCorruptLine;
   }
@@ -270,6 +280,7 @@ CreateOutcome CreateCommand::ImportKeyFile(MainDialog& dialog, const std::tm& lo
   }
   platform::WaitCursor wait(platform);
   if (!CheckLineLengths(header.job_path)) {
+    state.long_line = LongLineText(header.job_path);
     Show(platform, "JOB FILE IS CORRUPT!\nCANNOT CONTINUE!", Icon::kStop);
     return CreateOutcome::kCorruptLine;
   }
@@ -317,8 +328,17 @@ CreateOutcome CreateCommand::ImportKeyFile(MainDialog& dialog, const std::tm& lo
   convert::Outcome outcome = importer.Convert(request);
   window.Close();
   if (outcome.result == convert::Result::kNoBaseDictionary) {
-    Show(platform, "Basic Data Dictionary file\n(CruiseDefault.stp) could not be found.\nEXIT NOW!",
-         Icon::kExclamation);
+    if (fs::exists(state.base_dictionary_path, ec)) {
+      // There, but not readable: say so, and why, rather than "not found".
+      std::string why;
+      for (const platform::Message& m : outcome.messages) why += "\n" + m.text;
+      Show(platform, "Basic Data Dictionary file\n(CruiseDefault.stp) could not be read:\n" +
+                         state.base_dictionary_path + why + "\nEXIT NOW!",
+           Icon::kExclamation);
+    } else {
+      Show(platform, "Basic Data Dictionary file\n(CruiseDefault.stp) could not be found.\nEXIT NOW!",
+           Icon::kExclamation);
+    }
     return CreateOutcome::kNoBaseDictionary;
   }
   ShowAll(platform, outcome);

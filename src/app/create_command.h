@@ -69,6 +69,9 @@ bool CheckWritableMedium(platform::Platform& platform, const std::filesystem::pa
 
 // False when the file cannot be read or has a line over 105 characters.
 bool CheckLineLengths(const std::filesystem::path& path);
+// Which line of such a file is too long: "<path>: line 7 has 106
+// characters; at most 105 are allowed" ("" when none is).
+std::string LongLineText(const std::filesystem::path& path);
 
 // True when a stratum-unit record ("4") gives a unit of a cutting-unit
 // record ("2") other acres. The two are compared by the job file format's

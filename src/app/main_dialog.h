@@ -58,6 +58,9 @@ struct ShellState {
   // Malformed fields or repeated records in a job file make the import fail
   // instead of being listed in a warning (the command line's --strict).
   bool strict = false;
+  // After a key or job file was refused for an over-long line: the file,
+  // the line and its length, for the command line to print.
+  std::string long_line;
 };
 
 // What the window shows; the window program copies it into its widgets.

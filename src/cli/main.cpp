@@ -130,7 +130,12 @@ int main(int argc, char** argv) {
     return kExitNoBaseDictionary;
   }
   if (!std::filesystem::is_regular_file(file, ec)) {
-    std::cerr << "stumpwright-cli: no such file: " << file << "\n";
+    if (std::filesystem::is_directory(file, ec))
+      std::cerr << "stumpwright-cli: " << file << " is a folder; give a file in it\n";
+    else if (std::filesystem::exists(file, ec))
+      std::cerr << "stumpwright-cli: " << file << " is not a regular file\n";
+    else
+      std::cerr << "stumpwright-cli: no such file: " << file << "\n";
     return kExitInputRefused;
   }
   if (!dialog.ChooseFile(std::filesystem::absolute(file, ec).string())) return kExitInputRefused;
@@ -149,6 +154,9 @@ int main(int argc, char** argv) {
     case sw::app::CreateOutcome::kNothing:
       std::cerr << "stumpwright-cli: converting " << dialog.state().SelectedPath
                 << " is not available yet in this version; nothing was written.\n";
+      break;
+    case sw::app::CreateOutcome::kCorruptLine:
+      if (!dialog.state().long_line.empty()) std::cerr << "stumpwright-cli: " << dialog.state().long_line << "\n";
       break;
     case sw::app::CreateOutcome::kCancelled:
       std::cerr << "stumpwright-cli: cancelled; no file was written and existing files are unchanged.\n";

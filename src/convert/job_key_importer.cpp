@@ -227,6 +227,7 @@ Outcome JobKeyImporter::Convert(const ImportRequest& request) {
       cruisedb::CreateCruiseSchema(file, request.base_dictionary, cruisedb::JobKeyImportTables());
   if (!schema.status.ok()) {
     outcome.result = Result::kNoBaseDictionary;
+    outcome.Say(schema.status.message(), "ERROR", Icon::kStop);  // why, for the caller's message
     return outcome;
   }
   auto opened_tables = cruisedb::OpenCruiseTables(file, cruisedb::JobKeyImportTables());

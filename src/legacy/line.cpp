@@ -44,7 +44,10 @@ int LineReader::Peek() {
 static bool IsWhiteSpace(int c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 
 void LineReader::SkipWhiteSpace() {
-  for (int c = Peek(); c != EOF && IsWhiteSpace(c); c = Peek()) Get();
+  for (int c = Peek(); c != EOF && IsWhiteSpace(c); c = Peek()) {
+    if (c == '\n') ++line_ends_;
+    Get();
+  }
 }
 
 bool LineReader::ReadLine(std::string& line) {
@@ -54,9 +57,12 @@ bool LineReader::ReadLine(std::string& line) {
   // like any other blank line.
   if (at_start_) {
     at_start_ = false;
-    while (Peek() == '\n' || Peek() == '\r') Get();
+    while (Peek() == '\n' || Peek() == '\r') {
+      if (Get() == '\n') ++line_ends_;
+    }
   }
   if (Peek() == EOF) return false;
+  file_line_ = line_ends_ + 1;
   for (;;) {
     if (text_pos_ >= text_.size() && !Refill()) break;
     const std::size_t end = text_.find('\n', text_pos_);
@@ -67,6 +73,7 @@ bool LineReader::ReadLine(std::string& line) {
     }
     line.append(text_, text_pos_, end - text_pos_);
     text_pos_ = end + 1;
+    ++line_ends_;
     break;
   }
   if (!line.empty() && line.back() == '\r') line.pop_back();
@@ -84,15 +91,21 @@ void LineReader::Rewind() {
   }
   text_pos_ = 0;
   at_start_ = true;
+  line_ends_ = 0;
+  file_line_ = 0;
 }
 
-LineStats CountLines(const std::filesystem::path& path) {
+LineStats CountLines(const std::filesystem::path& path, std::size_t limit) {
   LineStats stats;
   LineReader reader(path);
   if (!reader.is_open()) return stats;
   stats.opened = true;
   std::string line;
   while (reader.ReadLine(line)) {
+    if (line.size() > limit && stats.first_over_limit == 0) {
+      stats.first_over_limit = reader.file_line();
+      stats.first_over_limit_length = line.size();
+    }
   }
   stats.lines = reader.lines_read();
   stats.longest = reader.longest_line();

@@ -36,6 +36,9 @@ class LineReader {
 
   std::size_t longest_line() const { return longest_; }
   std::size_t lines_read() const { return lines_; }
+  // The line of the file (from 1, blank lines counted) the last ReadLine
+  // gave; what a text editor shows as its line number.
+  std::size_t file_line() const { return file_line_; }
 
  private:
   LineReader() = default;
@@ -55,15 +58,21 @@ class LineReader {
   bool at_start_ = true;
   std::size_t longest_ = 0;
   std::size_t lines_ = 0;
+  std::size_t line_ends_ = 0;  // line feeds consumed so far
+  std::size_t file_line_ = 0;
 };
 
-// Counts the lines a LineReader would give, and the longest one.
+// Counts the lines a LineReader would give, and the longest one; with a
+// `limit`, also the first line longer than it (its line in the file and
+// its length; 0 when there is none).
 struct LineStats {
   std::size_t lines = 0;
   std::size_t longest = 0;
   bool opened = false;
+  std::size_t first_over_limit = 0;
+  std::size_t first_over_limit_length = 0;
 };
-LineStats CountLines(const std::filesystem::path& path);
+LineStats CountLines(const std::filesystem::path& path, std::size_t limit = SIZE_MAX);
 
 // Columns start to end-1 of the line (counted from 0), trailing blanks
 // removed. A field inside the line that is blank gives " "; a field that

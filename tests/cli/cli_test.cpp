@@ -110,11 +110,47 @@ TEST_F(CliConversion, QuestionWithoutYesOrNoOffATerminalStopsAndChangesNothing) 
   EXPECT_EQ(cli_.Run("", "--yes sale.key").exit_code, 0);
 }
 
-TEST_F(CliConversion, OverLongJobLineExitsWith1) {
-  std::ofstream(cli_.dir() / "sale.job", std::ios::app) << "5A" << std::string(104, 'x') << "\n";
+// The window's message stays; the command line adds the file, the line (as
+// an editor counts it, blank lines included) and its length.
+TEST_F(CliConversion, OverLongJobLineExitsWith1AndNamesTheLine) {
+  std::ofstream(cli_.dir() / "sale.job", std::ios::app) << "\n5A" << std::string(104, 'x') << "\n";
+  const std::size_t lines = sw::test::Version7JobLines(6, 1, true).size();
   const RunResult r = cli_.Run("", "sale.key");
   EXPECT_EQ(r.exit_code, 1);
-  EXPECT_EQ(r.err, "Stumpwright: JOB FILE IS CORRUPT!\nCANNOT CONTINUE!\n");
+  EXPECT_EQ(r.err, "Stumpwright: JOB FILE IS CORRUPT!\nCANNOT CONTINUE!\nstumpwright-cli: " +
+                       (cli_.dir() / "sale.job").string() + ": line " + std::to_string(lines + 2) +
+                       " has 106 characters; at most 105 are allowed\n");
+  EXPECT_FALSE(fs::exists(cli_.dir() / "sale.crz"));
+
+  std::ofstream(cli_.dir() / "sale.key", std::ios::app) << std::string(120, 'k') << "\n";
+  const RunResult key = cli_.Run("", "sale.key");
+  EXPECT_EQ(key.exit_code, 1);
+  EXPECT_NE(key.err.find("Stumpwright: KEY FILE IS CORRUPT!\nCANNOT CONTINUE!\nstumpwright-cli: " +
+                         (cli_.dir() / "sale.key").string() + ": line 13 has 120 characters"),
+            std::string::npos)
+      << key.err;
+}
+
+// A folder is not "no such file".
+TEST_F(CliConversion, AFolderIsNamedAsAFolder) {
+  fs::create_directory(cli_.dir() / "cruises.key");
+  RunResult r = cli_.Run("", "cruises.key");
+  EXPECT_EQ(r.exit_code, 4);
+  EXPECT_EQ(r.err, "stumpwright-cli: cruises.key is a folder; give a file in it\n");
+  r = cli_.Run("", "absent.key");
+  EXPECT_EQ(r.err, "stumpwright-cli: no such file: absent.key\n");
+}
+
+// A base dictionary that is there but cannot be read is not "not found".
+TEST_F(CliConversion, UnreadableBaseDictionaryIsNotCalledMissing) {
+  std::ofstream(cli_.dir() / "CruiseDefault.stp", std::ios::trunc) << "not a storage file";
+  const RunResult r = cli_.Run("", "sale.key");
+  EXPECT_EQ(r.exit_code, 9);
+  EXPECT_NE(r.err.find("Basic Data Dictionary file\n(CruiseDefault.stp) could not be read:\n" +
+                       (cli_.dir() / "CruiseDefault.stp").string() + "\n"),
+            std::string::npos)
+      << r.err;
+  EXPECT_EQ(r.err.find("could not be found"), std::string::npos) << r.err;
   EXPECT_FALSE(fs::exists(cli_.dir() / "sale.crz"));
 }
 

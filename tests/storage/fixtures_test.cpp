@@ -50,6 +50,18 @@ int RunDump(const std::string& args, std::string* out) {
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
+TEST(DumpProgram, HelpIsShownAndUnknownOptionsRefused) {
+  std::string out;
+  EXPECT_EQ(RunDump("--help", &out), 0);
+  EXPECT_EQ(out.rfind("usage: stumpwright-dump FILE\n       stumpwright-dump --restore TEXT OUT\n", 0), 0u) << out;
+  out.clear();
+  EXPECT_EQ(RunDump("-h", &out), 0);
+  EXPECT_NE(out.find("usage"), std::string::npos);
+  out.clear();
+  EXPECT_EQ(RunDump("--frobnicate", &out), 2);
+  EXPECT_EQ(out, "");
+}
+
 TEST(DumpProgram, PrintsEveryFixtureAndRestoresWithoutOverwriting) {
   ScratchDir dir;
   for (const auto& n : FixtureNames()) {

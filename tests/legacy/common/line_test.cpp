@@ -53,6 +53,22 @@ TEST(LineReaderTest, LongLinesAreReadWholeAndMeasured) {
   EXPECT_FALSE(CountLines(dir / "missing.job").opened);
 }
 
+// Line numbers as an editor shows them: blank lines and skipped blanks count.
+TEST(LineReaderTest, FileLineCountsBlankLines) {
+  LineReader reader = LineReader::FromText("\n\nfirst\r\n\n  \n second\nthird");
+  std::string line;
+  std::vector<std::size_t> numbers;
+  while (reader.ReadLine(line)) numbers.push_back(reader.file_line());
+  EXPECT_EQ(numbers, (std::vector<std::size_t>{3, 6, 7}));
+  test::TempDir dir;
+  test::WriteFile(dir / "a.job", "short\n\n" + std::string(106, 'x') + "\n" + std::string(200, 'y') + "\n");
+  const LineStats stats = CountLines(dir / "a.job", 105);
+  EXPECT_EQ(stats.first_over_limit, 3u);
+  EXPECT_EQ(stats.first_over_limit_length, 106u);
+  EXPECT_EQ(stats.longest, 200u);
+  EXPECT_EQ(CountLines(dir / "a.job").first_over_limit, 0u);
+}
+
 TEST(LineReaderTest, RewindStartsOver) {
   test::TempDir dir;
   test::WriteFile(dir / "a.key", "\n06V\nsale.job\n");

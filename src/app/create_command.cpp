@@ -199,14 +199,15 @@ CreateOutcome CreateCommand::Run(MainDialog& dialog, const std::tm& local) {
   if (!CheckWritableMedium(dialog.platform(), state.SelectedPath)) return CreateOutcome::kReadOnlyMedium;
   legacy::MakeWritable(state.SelectedPath);
   legacy::MakeWritable(fs::path(state.SelectedPath).parent_path());
-  // Point A: the base dictionary's structure check. Point B: the cycle-file input.
+  // The base dictionary's structure check and the cycle-file conversion
+  // belong here, before the cruise and key branches.
   CreateOutcome outcome = CreateOutcome::kNothing;
   if (EndsWith(state.SelectedPath, "CRZ", "crz")) {
     outcome = ExportCruiseFile(dialog, local);
   } else if (EndsWith(state.SelectedPath, "KEY", "key")) {
     outcome = ImportKeyFile(dialog, local);
   }
-  // Point E: the dump-file input.
+  // The dump-file conversion belongs here, after both branches.
   return outcome;
 }
 
@@ -214,7 +215,7 @@ CreateOutcome CreateCommand::ExportCruiseFile(MainDialog& dialog, const std::tm&
   ShellState& state = dialog.state();
   platform::Platform& platform = dialog.platform();
   const fs::path cruise_path = state.SelectedPath;
-  // Point C: the cruise file's structure-version check.
+  // The cruise file's structure-version check belongs here, before it is opened.
   std::error_code ec;
   auto opened = fs::is_regular_file(cruise_path, ec)
                     ? storage::Storage::Open(cruise_path, storage::Storage::Mode::ReadWrite, fs_)
@@ -231,7 +232,7 @@ CreateOutcome CreateCommand::ExportCruiseFile(MainDialog& dialog, const std::tm&
     return CreateOutcome::kInputRefused;
   }
   storage::Storage& file = opened.value();
-  // Point D: the growth-model option.
+  // The growth-model export (the GRO option) belongs here, before the Version 7 export.
   if (!(state.Version7Option == 1 || (state.Version7Option == 0 && state.GroOption == 0))) {
     return CreateOutcome::kNothing;
   }

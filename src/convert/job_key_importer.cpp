@@ -222,7 +222,7 @@ Outcome JobKeyImporter::Convert(const ImportRequest& request) {
   if (!opened.ok()) return write_failure(opened.status());
   storage::Storage file = std::move(opened.value());
 
-  // 1. The dictionary and every table of the new file.
+  // The dictionary and every table of the new file.
   cruisedb::NewCruiseFile schema =
       cruisedb::CreateCruiseSchema(file, request.base_dictionary, cruisedb::JobKeyImportTables());
   if (!schema.status.ok()) {
@@ -238,7 +238,7 @@ Outcome JobKeyImporter::Convert(const ImportRequest& request) {
     v->SetSize(0);
   }
 
-  // 3. The key file: report list and settings, then the equation sections.
+  // The key file: report list and settings, then the equation sections.
   LineReader key(request.key_path);
   if (!key.is_open())
     return failed(Result::kFailed, request.key_path.string() + "\nNOT FOUND.  EXIT NOW!", title, Icon::kExclamation);
@@ -250,7 +250,7 @@ Outcome JobKeyImporter::Convert(const ImportRequest& request) {
   if (st.ok()) st = sections.status;
   if (!st.ok()) return write_failure(st);
 
-  // 4-5. The job file and its line count for the progress range.
+  // The job file and its line count for the progress range.
   const LineStats stats = CountLines(request.job_path);
   LineReader job(request.job_path);
   if (!stats.opened || !job.is_open())
@@ -262,7 +262,7 @@ Outcome JobKeyImporter::Convert(const ImportRequest& request) {
                                     jobfile::JobFileContext{request.version == 6 ? 6 : 7, request.region,
                                                             request.cruise_type});
 
-  // 6-7. The record loop, reporting progress.
+  // The record loop, reporting progress.
   progress_.SetProgressRange(0, job_lines_ > 0 ? static_cast<int>(job_lines_ - 1) : 0, 1);
   progress_.SetMessageText("%s", kCreatingMessage);
   {
@@ -285,11 +285,11 @@ Outcome JobKeyImporter::Convert(const ImportRequest& request) {
     outcome.Say(problems + "The cruise file was created with these values.", "WARNING", Icon::kExclamation);
   }
 
-  // 9-10. Units of each stratum and log counts of each tree.
+  // Units of each stratum and log counts of each tree.
   platform_.ShowMessage({kStillProcessingMessage, "MESSAGE", Icon::kInformation, Buttons::kOk});
   readers.Finish();
 
-  // 11-12. Sorting.
+  // Trees and logs sorted by their keys.
   const bool long_file = job_lines_ > kLongJobFileLines;
   if (long_file) platform_.ShowMessage({kSortingMessage, "MESSAGE", Icon::kInformation, Buttons::kOk});
   {
@@ -300,13 +300,13 @@ Outcome JobKeyImporter::Convert(const ImportRequest& request) {
     log_keys.emplace_back(col::LogNum.name);
     st = SortTable(t.trees, tree_keys);
     if (st.ok()) st = SortTable(t.logs, log_keys);
-    // 13. Text cleaning.
+    // Text columns trimmed, codes upper-cased.
     if (st.ok()) st = CleanTextColumns(t);
   }
   if (!st.ok()) return write_failure(st);
   if (long_file) platform_.ShowMessage({kAlmostDoneMessage, "MESSAGE", Icon::kInformation, Buttons::kOk});
 
-  // 15. Settings and the log entry, then the one commit into the temporary.
+  // Settings and the log entry, then the one commit into the temporary.
   namespace config = cruisedb::config;
   st = cruisedb::WriteSetting(t.config, config::General, config::MRU, config::kProgramName);
   if (st.ok()) st = cruisedb::WriteSetting(t.config, config::General, config::Setup, config::kBaseDictionaryFileName);
@@ -317,7 +317,7 @@ Outcome JobKeyImporter::Convert(const ImportRequest& request) {
   if (!st.ok()) return write_failure(st);
   outcome.written.push_back(request.cruise_path);
 
-  // 16. A Version 6 pair is rewritten from the tables just filled, in the
+  // A Version 6 pair is rewritten from the tables just filled, in the
   // same set: the new cruise file and the rewritten pair land together.
   if (request.version == 6) {
     Version6Rewrite rewrite{request.region, request.job_path, request.key_path, request.report_path, {}, {}};

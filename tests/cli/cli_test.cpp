@@ -6,6 +6,7 @@
 #include "legacy/import/import_files.h"
 #include "program_runner.h"
 #include "storage/storage.h"
+#include "support/decimal_comma_locale.h"
 
 namespace sw::testing {
 namespace {
@@ -129,6 +130,29 @@ TEST_F(CliConversion, OverLongJobLineExitsWith1AndNamesTheLine) {
                          (cli_.dir() / "sale.key").string() + ": line 13 has 120 characters"),
             std::string::npos)
       << key.err;
+}
+
+// The command line under LC_ALL=de_DE.UTF-8: numbers keep their decimal
+// point both ways.
+TEST_F(CliConversion, NumbersKeepTheirDecimalsUnderADecimalCommaLocale) {
+  ASSERT_TRUE(sw::test::PrepareDecimalCommaLocale());  // LOCPATH for the child when compiled here
+  const std::vector<std::string> job = sw::test::Version7JobLines(6, 1, false, 42.5);
+  std::ofstream(cli_.dir() / "sale.job", std::ios::trunc) << sw::test::JoinLines(job);
+  const std::string env = std::string("LC_ALL=") + sw::test::kDecimalCommaLocale;
+  RunResult r = cli_.Run(env, "sale.key");
+  ASSERT_EQ(r.exit_code, 0) << r.err;
+  {
+    auto file = storage::Storage::Open(cli_.dir() / "sale.crz", storage::Storage::Mode::ReadOnly);
+    ASSERT_TRUE(file.ok());
+    EXPECT_EQ(file->GetView("CuttingUnitTable").Bind(cruisedb::col::Area).Get(0), 42.5);
+  }
+  r = cli_.Run(env, "--version7 --yes sale.crz");
+  ASSERT_EQ(r.exit_code, 0) << r.err;
+  std::ifstream in(cli_.dir() / "sale.job");
+  std::string first, unit;
+  std::getline(in, first);
+  std::getline(in, unit);
+  EXPECT_EQ(unit, job[1]);
 }
 
 // A folder is not "no such file".

@@ -4,6 +4,7 @@
 // cruise file read back.
 #include <gtest/gtest.h>
 
+#include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -20,6 +21,7 @@
 #include "legacy/import/import_files.h"
 #include "qt_app.h"
 #include "storage/storage.h"
+#include "support/decimal_comma_locale.h"
 
 namespace sw::gui {
 namespace {
@@ -74,6 +76,57 @@ TEST(WindowConversion, KeyFileBecomesACruiseFile) {
   storage::View log = crz->GetView("MessageLog");
   ASSERT_EQ(log.Size(), 1u);
   EXPECT_EQ(log.Bind(cruisedb::col::Msg).Get(0), "Job and Key files converted to Cruise File");
+  fs::remove_all(dir);
+}
+
+// The window under a locale whose decimal separator is a comma (as Qt sets
+// it from LC_ALL=de_DE.UTF-8): a key file's pair becomes a cruise file and
+// the cruise file Version 7 files again, every number with its decimals.
+TEST(WindowConversion, NumbersKeepTheirDecimalsUnderADecimalCommaLocale) {
+  sw::testing::TestApplication();
+  sw::test::ScopedDecimalCommaLocale locale;
+  ASSERT_TRUE(locale.active());
+  AutoAnswer auto_answer;
+  std::string pattern = (fs::temp_directory_path() / "sw_conv_XXXXXX").string();
+  const fs::path dir = mkdtemp(pattern.data());
+  fs::copy_file(fs::path(SW_BIN_DIR) / "CruiseDefault.stp", dir / "CruiseDefault.stp");
+  std::ofstream(dir / "sale7.key") << sw::test::KeyFileText("06V", "sale7.job");
+  const std::vector<std::string> job = sw::test::Version7JobLines(12, 2, false, 42.5);
+  std::ofstream(dir / "sale7.job") << sw::test::JoinLines(job);
+
+  QtPlatform platform;
+  app::MainDialog dialog(platform);
+  ASSERT_TRUE(dialog.Initialise(dir, dir));
+  MainWindow window(dialog);
+  platform.SetMainWindow(&window);
+  app::CreateOutcome outcome = app::CreateOutcome::kNothing;
+  app::InstallCreateCommand(dialog, [&outcome](app::CreateOutcome o) { outcome = o; });
+  window.show();
+  ::testing::internal::CaptureStderr();
+  window.file_box()->setFocus();
+  QTest::keyClicks(window.file_box(), QString::fromStdString((dir / "sale7.key").string()));
+  QTest::keyClick(window.file_box(), Qt::Key_Return);
+  QTest::mouseClick(window.create_button(), Qt::LeftButton);
+  ASSERT_EQ(outcome, app::CreateOutcome::kDone) << ::testing::internal::GetCapturedStderr();
+  {
+    auto crz = storage::Storage::Open(dir / "sale7.crz", storage::Storage::Mode::ReadOnly);
+    ASSERT_TRUE(crz) << crz.status().message();
+    EXPECT_EQ(crz->GetView("CuttingUnitTable").Bind(cruisedb::col::Area).Get(0), 42.5);
+  }
+
+  window.file_box()->selectAll();
+  QTest::keyClicks(window.file_box(), QString::fromStdString((dir / "sale7.crz").string()));
+  QTest::keyClick(window.file_box(), Qt::Key_Return);
+  QTest::mouseClick(window.version7_box(), Qt::LeftButton);
+  QTest::mouseClick(window.create_button(), Qt::LeftButton);
+  const std::string shown = ::testing::internal::GetCapturedStderr();
+  ASSERT_EQ(outcome, app::CreateOutcome::kDone) << shown;
+  std::ifstream in(dir / "sale7.job");
+  std::string first, unit;
+  std::getline(in, first);
+  std::getline(in, unit);
+  EXPECT_EQ(unit, job[1]);
+  EXPECT_EQ(unit.substr(12, 7), "  42.50");
   fs::remove_all(dir);
 }
 

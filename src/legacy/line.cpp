@@ -239,18 +239,18 @@ int Atoi(std::string_view text) {
 
 namespace {
 
-struct Spec {
+struct Conversion {
   bool left = false, plus = false, space = false, zero = false;
   int width = 0;
   int precision = -1;
 };
 
-// Pads a converted number or text to the spec's width. `sign` is "", "-",
+// Pads a converted number or text to the conversion's width. `sign` is "", "-",
 // "+" or " "; zeros go between the sign and the digits.
-void AppendPadded(std::string& out, std::string_view sign, std::string_view body, const Spec& spec, bool zero_pad) {
+void AppendPadded(std::string& out, std::string_view sign, std::string_view body, const Conversion& conv, bool zero_pad) {
   const std::size_t length = sign.size() + body.size();
-  const std::size_t pad = spec.width > 0 && length < static_cast<std::size_t>(spec.width) ? spec.width - length : 0;
-  if (spec.left) {
+  const std::size_t pad = conv.width > 0 && length < static_cast<std::size_t>(conv.width) ? conv.width - length : 0;
+  if (conv.left) {
     out += sign;
     out += body;
     out.append(pad, ' ');
@@ -265,15 +265,15 @@ void AppendPadded(std::string& out, std::string_view sign, std::string_view body
   }
 }
 
-std::string_view SignOf(bool negative, const Spec& spec) {
+std::string_view SignOf(bool negative, const Conversion& conv) {
   if (negative) return "-";
-  if (spec.plus) return "+";
-  if (spec.space) return " ";
+  if (conv.plus) return "+";
+  if (conv.space) return " ";
   return "";
 }
 
 void AppendInteger(std::string& out, unsigned long long magnitude, bool negative, int base, bool upper,
-                   const Spec& spec) {
+                   const Conversion& conv) {
   char buffer[72];
   auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, magnitude, base);
   (void)ec;
@@ -281,15 +281,15 @@ void AppendInteger(std::string& out, unsigned long long magnitude, bool negative
   if (upper)
     for (char& c : digits)
       if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  if (spec.precision >= 0) {
-    if (spec.precision == 0 && magnitude == 0) digits.clear();
-    if (digits.size() < static_cast<std::size_t>(spec.precision))
-      digits.insert(0, static_cast<std::size_t>(spec.precision) - digits.size(), '0');
+  if (conv.precision >= 0) {
+    if (conv.precision == 0 && magnitude == 0) digits.clear();
+    if (digits.size() < static_cast<std::size_t>(conv.precision))
+      digits.insert(0, static_cast<std::size_t>(conv.precision) - digits.size(), '0');
   }
-  AppendPadded(out, SignOf(negative, spec), digits, spec, spec.zero && spec.precision < 0 && !spec.left);
+  AppendPadded(out, SignOf(negative, conv), digits, conv, conv.zero && conv.precision < 0 && !conv.left);
 }
 
-void AppendReal(std::string& out, double value, char conversion, const Spec& spec) {
+void AppendReal(std::string& out, double value, char conversion, const Conversion& conv) {
   const bool negative = std::signbit(value);
   const double magnitude = std::fabs(value);
   const bool upper = conversion == 'F' || conversion == 'E' || conversion == 'G';
@@ -297,7 +297,7 @@ void AppendReal(std::string& out, double value, char conversion, const Spec& spe
   if (std::isnan(magnitude) || std::isinf(magnitude)) {
     body = std::isnan(magnitude) ? "nan" : "inf";
   } else {
-    const int precision = spec.precision < 0 ? 6 : std::min(spec.precision, 300);
+    const int precision = conv.precision < 0 ? 6 : std::min(conv.precision, 300);
     std::chars_format format = std::chars_format::fixed;
     if (conversion == 'e' || conversion == 'E') format = std::chars_format::scientific;
     if (conversion == 'g' || conversion == 'G') format = std::chars_format::general;
@@ -316,7 +316,7 @@ void AppendReal(std::string& out, double value, char conversion, const Spec& spe
     for (char& c : body)
       if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
   const bool finite = std::isfinite(value);
-  AppendPadded(out, SignOf(negative && !std::isnan(value), spec), body, spec, spec.zero && finite && !spec.left);
+  AppendPadded(out, SignOf(negative && !std::isnan(value), conv), body, conv, conv.zero && finite && !conv.left);
 }
 
 }  // namespace
@@ -329,34 +329,34 @@ std::string FormatV(const char* format, va_list args) {
       continue;
     }
     const char* start = p++;
-    Spec spec;
+    Conversion conv;
     for (;; ++p) {
-      if (*p == '-') spec.left = true;
-      else if (*p == '+') spec.plus = true;
-      else if (*p == ' ') spec.space = true;
-      else if (*p == '0') spec.zero = true;
+      if (*p == '-') conv.left = true;
+      else if (*p == '+') conv.plus = true;
+      else if (*p == ' ') conv.space = true;
+      else if (*p == '0') conv.zero = true;
       else if (*p == '#') {
       } else break;
     }
     if (*p == '*') {
-      spec.width = va_arg(args, int);
-      if (spec.width < 0) {
-        spec.left = true;
-        spec.width = spec.width == INT_MIN ? INT_MAX : -spec.width;
+      conv.width = va_arg(args, int);
+      if (conv.width < 0) {
+        conv.left = true;
+        conv.width = conv.width == INT_MIN ? INT_MAX : -conv.width;
       }
       ++p;
     } else {
-      while (IsDigit(*p)) spec.width = std::min(spec.width * 10 + (*p++ - '0'), 1 << 20);
+      while (IsDigit(*p)) conv.width = std::min(conv.width * 10 + (*p++ - '0'), 1 << 20);
     }
     if (*p == '.') {
       ++p;
-      spec.precision = 0;
+      conv.precision = 0;
       if (*p == '*') {
-        spec.precision = va_arg(args, int);
-        if (spec.precision < 0) spec.precision = -1;
+        conv.precision = va_arg(args, int);
+        if (conv.precision < 0) conv.precision = -1;
         ++p;
       } else {
-        while (IsDigit(*p)) spec.precision = std::min(spec.precision * 10 + (*p++ - '0'), 1 << 20);
+        while (IsDigit(*p)) conv.precision = std::min(conv.precision * 10 + (*p++ - '0'), 1 << 20);
       }
     }
     int longs = 0;  // 1: l, 2: ll, -1: h, -2: hh, 3: z/j/t
@@ -380,7 +380,7 @@ std::string FormatV(const char* format, va_list args) {
         if (longs == -2) v = static_cast<signed char>(v);
         const unsigned long long magnitude =
             v < 0 ? static_cast<unsigned long long>(-(v + 1)) + 1 : static_cast<unsigned long long>(v);
-        AppendInteger(out, magnitude, v < 0, 10, false, spec);
+        AppendInteger(out, magnitude, v < 0, 10, false, conv);
         break;
       }
       case 'u':
@@ -393,23 +393,23 @@ std::string FormatV(const char* format, va_list args) {
         else v = va_arg(args, unsigned);
         if (longs == -1) v = static_cast<unsigned short>(v);
         if (longs == -2) v = static_cast<unsigned char>(v);
-        Spec unsigned_spec = spec;
-        unsigned_spec.plus = unsigned_spec.space = false;
+        Conversion unsigned_conversion = conv;
+        unsigned_conversion.plus = unsigned_conversion.space = false;
         AppendInteger(out, v, false, conversion == 'u' ? 10 : conversion == 'o' ? 8 : 16, conversion == 'X',
-                      unsigned_spec);
+                      unsigned_conversion);
         break;
       }
       case 'c': {
         const char c = static_cast<char>(va_arg(args, int));
-        AppendPadded(out, "", std::string_view(&c, 1), spec, false);
+        AppendPadded(out, "", std::string_view(&c, 1), conv, false);
         break;
       }
       case 's': {
         const char* text = va_arg(args, const char*);
         std::string_view view = text == nullptr ? std::string_view("(null)") : std::string_view(text);
-        if (spec.precision >= 0 && view.size() > static_cast<std::size_t>(spec.precision))
-          view = view.substr(0, static_cast<std::size_t>(spec.precision));
-        AppendPadded(out, "", view, spec, false);
+        if (conv.precision >= 0 && view.size() > static_cast<std::size_t>(conv.precision))
+          view = view.substr(0, static_cast<std::size_t>(conv.precision));
+        AppendPadded(out, "", view, conv, false);
         break;
       }
       case 'f':
@@ -419,7 +419,7 @@ std::string FormatV(const char* format, va_list args) {
       case 'g':
       case 'G': {
         const double v = long_double ? static_cast<double>(va_arg(args, long double)) : va_arg(args, double);
-        AppendReal(out, v, conversion, spec);
+        AppendReal(out, v, conversion, conv);
         break;
       }
       case '%':

@@ -6,11 +6,15 @@
 #include <unordered_map>
 #include <vector>
 
+#include "app/growth_model_command.h"
+#include "growthmodel/species.h"
 #include "convert/job_key_exporter.h"
 #include "convert/job_key_importer.h"
 #include "cruisedb/columns.h"
 #include "cruisedb/settings.h"
 #include "legacy/files.h"
+#include "legacy/jobfile/job_layouts.h"
+#include "legacy/jobfile/job_record.h"
 #include "legacy/jobfile/unit_acres.h"
 #include "legacy/line.h"
 #include "progress/progress_window.h"
@@ -85,13 +89,13 @@ std::string NowText(const std::tm& local) { return legacy::Format("%2d:%2d", loc
 std::string RegionOf(std::string_view line1) {
   std::string_view two = line1.substr(0, 2);
   if (two.size() == 2 && two[0] >= '1' && two[0] <= '9' && (two[1] == 'V' || two[1] == 'v')) {
-    return std::string("0") + two[0];  // a one-digit region followed at once by the cruise type
+    return legacy::NormaliseRegion(two.substr(0, 1));  // a one-digit region followed at once by the cruise type
   }
   const std::size_t first = two.find_first_not_of(' ');
   std::string region = first == std::string_view::npos ? std::string() : std::string(two.substr(first));
   const std::size_t last = region.find_last_not_of(' ');
   const std::string digits = last == std::string::npos ? std::string() : region.substr(0, last + 1);
-  if (digits.size() == 1 && digits[0] >= '1' && digits[0] <= '9') return "0" + digits;
+  if (digits.size() == 1 && digits[0] >= '1' && digits[0] <= '9') return legacy::NormaliseRegion(digits);
   return region;
 }
 
@@ -110,6 +114,7 @@ KeyHeader ReadKeyHeader(const fs::path& key_path) {
   KeyHeader header;
   header.region = RegionOf(lines[0]);
   header.cruise_type = CruiseTypeOf(lines[0]);
+  header.job_name = lines[1];
   const fs::path folder = key_path.parent_path();
   if (!folder.empty()) {
     header.job_path = folder / lines[1];
@@ -118,6 +123,10 @@ KeyHeader ReadKeyHeader(const fs::path& key_path) {
     header.cruise_path.replace_extension(".crz");
   }
   return header;
+}
+
+bool JobNameLeavesFolder(std::string_view name) {
+  return name.find_first_of("/\\:") != std::string_view::npos || name == "." || name == "..";
 }
 
 int DetectJobVersion(const fs::path& job_path) {
@@ -153,16 +162,20 @@ bool CheckLineLengths(const fs::path& path) {
 }
 
 bool HasConflictingUnitAcres(const fs::path& job_path) {
+  namespace layouts = legacy::jobfile::layouts;
   std::unordered_map<std::string, std::vector<double>> unit_acres;  // "2" records
   std::vector<std::pair<std::string, double>> stratum_units;        // "4" records
   legacy::LineReader reader(job_path);
   std::string line;
+  legacy::jobfile::JobRecord record;
   while (reader.ReadLine(line)) {
     if (line.empty()) continue;
     if (line[0] == '2') {
-      unit_acres[legacy::FixedField(line, 9, 12)].push_back(legacy::Atof(legacy::FixedField(line, 12, 19)));
+      record.Parse(layouts::kUnit2A, line);
+      unit_acres[record.Text(layouts::u2CutUnit)].push_back(record.Real(layouts::u2Area));
     } else if (line[0] == '4') {
-      stratum_units.emplace_back(legacy::FixedField(line, 9, 12), legacy::Atof(legacy::FixedField(line, 12, 18)));
+      record.Parse(layouts::kStratumUnit4A, line);
+      stratum_units.emplace_back(record.Text(layouts::su4CutUnit), record.Real(layouts::su4UnitAcres));
     }
   }
   for (const auto& [unit, acres] : stratum_units) {
@@ -232,9 +245,11 @@ CreateOutcome CreateCommand::ExportCruiseFile(MainDialog& dialog, const std::tm&
     return CreateOutcome::kInputRefused;
   }
   storage::Storage& file = opened.value();
-  // The growth-model export (the GRO option) belongs here, before the Version 7 export.
-  if (!(state.Version7Option == 1 || (state.Version7Option == 0 && state.GroOption == 0))) {
-    return CreateOutcome::kNothing;
+  // The growth-model export comes first; a refusal there ends the command.
+  if (state.GroOption == 1) {
+    const CreateOutcome gro = ExportGrowthModel(dialog, local);
+    if (gro != CreateOutcome::kDone && gro != CreateOutcome::kNothing) return gro;
+    if (state.Version7Option != 1) return gro;
   }
   // The export shows the import's progress window: the bar follows the rows
   // written, and Cancel (Ctrl-C on the command line) leaves every file as it was.
@@ -252,6 +267,26 @@ CreateOutcome CreateCommand::ExportCruiseFile(MainDialog& dialog, const std::tm&
   }
   ShowAll(platform, outcome);
   return FromResult(outcome.result);
+}
+
+CreateOutcome CreateCommand::ExportGrowthModel(MainDialog& dialog, const std::tm& local) {
+  if (unit_variant_prompt_ == nullptr) return CreateOutcome::kNothing;
+  const ShellState& state = dialog.state();
+  GrowthModelJob job;
+  job.cruise_path = state.SelectedPath;
+  // The species file ships beside the programs, where the base dictionary is.
+  job.species_file = fs::path(state.base_dictionary_path).parent_path() / growthmodel::kSpeciesFileName;
+  job.current_year = local.tm_year + 1900;
+  job.fs = fs_;
+  switch (RunGrowthModelExport(dialog.platform(), *unit_variant_prompt_, job)) {
+    case GrowthModelOutcome::kExported: return CreateOutcome::kDone;
+    case GrowthModelOutcome::kNoExport: return CreateOutcome::kNothing;
+    case GrowthModelOutcome::kNoChoice: return CreateOutcome::kChoiceMissing;
+    case GrowthModelOutcome::kRefused: return CreateOutcome::kInputRefused;
+    case GrowthModelOutcome::kFailed: return CreateOutcome::kFailed;
+    case GrowthModelOutcome::kInUse: return CreateOutcome::kInUse;
+  }
+  return CreateOutcome::kFailed;
 }
 
 CreateOutcome CreateCommand::ImportKeyFile(MainDialog& dialog, const std::tm& local) {
@@ -272,6 +307,14 @@ CreateOutcome CreateCommand::ImportKeyFile(MainDialog& dialog, const std::tm& lo
     return CreateOutcome::kCorruptLine;
   }
   const KeyHeader header = ReadKeyHeader(key_path);
+  if (JobNameLeavesFolder(header.job_name)) {
+    // Nothing outside the key file's folder is read, written or renamed.
+    platform.ShowMessage({"The key file names the job file\n" + header.job_name +
+                              "\nwith a folder or a drive. A job file must be named without one,\n"
+                              "beside its key file. Nothing was converted.",
+                          "ERROR", Icon::kStop, Buttons::kOk});
+    return CreateOutcome::kInputRefused;
+  }
   legacy::MakeWritable(header.job_path);
   std::error_code ec;
   if (header.job_path.empty() || !fs::is_regular_file(header.job_path, ec) ||
@@ -354,9 +397,12 @@ CreateOutcome CreateCommand::ImportKeyFile(MainDialog& dialog, const std::tm& lo
   return CreateOutcome::kDone;
 }
 
-void InstallCreateCommand(MainDialog& dialog, std::function<void(CreateOutcome)> done) {
-  dialog.SetCreateHandler([done = std::move(done)](MainDialog& d) {
-    const CreateOutcome outcome = CreateCommand().Run(d);
+void InstallCreateCommand(MainDialog& dialog, std::function<void(CreateOutcome)> done,
+                          platform::UnitVariantPrompt* unit_variant_prompt) {
+  dialog.SetCreateHandler([done = std::move(done), unit_variant_prompt](MainDialog& d) {
+    CreateCommand command;
+    command.SetUnitVariantPrompt(unit_variant_prompt);
+    const CreateOutcome outcome = command.Run(d);
     if (done) done(outcome);
   });
 }

@@ -16,6 +16,7 @@
 
 #include "app/main_dialog.h"
 #include "platform/platform.h"
+#include "platform/unit_variant_prompt.h"
 #include "storage/storage.h"
 
 namespace sw::storage {
@@ -37,6 +38,7 @@ enum class CreateOutcome {
   kFailed,            // a file could not be written; nothing was changed
   kInUse,             // a file is held by another program; nothing was changed
   kMalformed,         // strict: the job file holds malformed fields or repeated records; nothing was changed
+  kChoiceMissing,     // the growth-model dialog's OK had no units or no variant
 };
 
 // True for the outcomes after which the program must end.
@@ -50,6 +52,7 @@ std::string NowText(const std::tm& local);
 struct KeyHeader {
   std::string region;       // two characters, e.g. "06"
   std::string cruise_type;  // "V" or " "
+  std::string job_name;     // line 2 as written
   std::filesystem::path job_path;
   std::filesystem::path report_path;
   std::filesystem::path cruise_path;  // the job path with the extension ".crz"
@@ -60,6 +63,10 @@ struct KeyHeader {
 std::string RegionOf(std::string_view line1);
 std::string CruiseTypeOf(std::string_view line1);
 KeyHeader ReadKeyHeader(const std::filesystem::path& key_path);
+
+// True when a job file name from a key file would reach outside the key
+// file's folder: it holds a "/" or "\\", a drive (":"), or is "." or "..".
+bool JobNameLeavesFolder(std::string_view name);
 
 // 6 or 7 by the first line whose first character is "6" or "7"; 0 when none.
 int DetectJobVersion(const std::filesystem::path& job_path);
@@ -89,6 +96,10 @@ class CreateCommand {
   // `fs` is for tests that inject file failures; null means the real one.
   explicit CreateCommand(storage::FileSystem* fs = nullptr) : fs_(fs) {}
 
+  // The unit and variant dialog of the growth-model export; without one the
+  // export finds no dialog to show and does nothing.
+  void SetUnitVariantPrompt(platform::UnitVariantPrompt* prompt) { unit_variant_prompt_ = prompt; }
+
   CreateOutcome Run(MainDialog& dialog);
   // Runs with a given local time (tests).
   CreateOutcome Run(MainDialog& dialog, const std::tm& local);
@@ -97,10 +108,15 @@ class CreateCommand {
   CreateOutcome ExportCruiseFile(MainDialog& dialog, const std::tm& local);
   CreateOutcome ImportKeyFile(MainDialog& dialog, const std::tm& local);
 
+  CreateOutcome ExportGrowthModel(MainDialog& dialog, const std::tm& local);
+
   storage::FileSystem* fs_;
+  platform::UnitVariantPrompt* unit_variant_prompt_ = nullptr;
 };
 
 // Installs the Create command into the dialog; `done` sees each outcome.
-void InstallCreateCommand(MainDialog& dialog, std::function<void(CreateOutcome)> done = {});
+// `unit_variant_prompt` shows the growth-model export's dialog.
+void InstallCreateCommand(MainDialog& dialog, std::function<void(CreateOutcome)> done = {},
+                          platform::UnitVariantPrompt* unit_variant_prompt = nullptr);
 
 }  // namespace sw::app

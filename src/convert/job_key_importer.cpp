@@ -216,6 +216,12 @@ Outcome JobKeyImporter::Convert(const ImportRequest& request) {
                                 : failed(Result::kFailed, WriteFailureText(request.cruise_path, st.message()));
   };
 
+  // Every file of the conversion sits in the key file's folder.
+  const fs::path folder = request.key_path.parent_path();
+  if (request.job_path.parent_path() != folder || request.cruise_path.parent_path() != folder)
+    return failed(Result::kRefused, "The job file " + request.job_path.string() +
+                                        "\nis not in the folder of its key file. Nothing was converted.");
+
   storage::OutputSet set(fs_);
   legacy::MakeWritable(request.cruise_path);
   auto opened = set.AddStorage(request.cruise_path.string());
@@ -235,7 +241,8 @@ Outcome JobKeyImporter::Convert(const ImportRequest& request) {
   cruisedb::CruiseTables& t = opened_tables.value();
   for (storage::View* v : {&t.volume, &t.value, &t.weight, &t.quality, &t.config, &t.message_log, &t.cruise,
                            &t.strata, &t.units, &t.plots, &t.counts, &t.trees, &t.subpopulations, &t.logs}) {
-    v->SetSize(0);
+    storage::Status emptied = v->SetSize(0);
+    if (!emptied.ok()) return write_failure(emptied);
   }
 
   // The key file: report list and settings, then the equation sections.
@@ -287,7 +294,8 @@ Outcome JobKeyImporter::Convert(const ImportRequest& request) {
 
   // Units of each stratum and log counts of each tree.
   platform_.ShowMessage({kStillProcessingMessage, "MESSAGE", Icon::kInformation, Buttons::kOk});
-  readers.Finish();
+  st = readers.Finish();
+  if (!st.ok()) return write_failure(st);
 
   // Trees and logs sorted by their keys.
   const bool long_file = job_lines_ > kLongJobFileLines;

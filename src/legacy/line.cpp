@@ -192,6 +192,13 @@ bool DecimalOverflows(std::string_view text) {
   return magnitude > 0;
 }
 
+// The same for the digits of a hexadecimal number: its binary exponent's
+// sign tells too large from too small.
+bool HexOverflows(std::string_view text) {
+  const std::size_t p = text.find_first_of("pP");
+  return p == std::string_view::npos || p + 1 >= text.size() || text[p + 1] != '-';
+}
+
 }  // namespace
 
 double Atof(std::string_view text) {
@@ -204,12 +211,31 @@ double Atof(std::string_view text) {
     text.remove_prefix(2);
     format = std::chars_format::hex;
   }
-  auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value, format);
-  if (ec == std::errc::result_out_of_range)
-    value = format == std::chars_format::general && !DecimalOverflows(text) ? 0.0 : HUGE_VAL;
-  else if (ec != std::errc())
-    value = 0.0;
+  // Only the longest prefix that is a number goes to from_chars: an exponent
+  // mark without digits after it ends the number before the mark.
+  const bool hex = format == std::chars_format::hex;
+  std::size_t n = 0;
+  auto digit = [&](char c) { return hex ? IsHexDigit(c) : IsDigit(c); };
+  while (n < text.size() && digit(text[n])) ++n;
+  if (n < text.size() && text[n] == '.') {
+    ++n;
+    while (n < text.size() && digit(text[n])) ++n;
+  }
+  if (n < text.size() && (hex ? (text[n] == 'p' || text[n] == 'P') : (text[n] == 'e' || text[n] == 'E'))) {
+    std::size_t e = n + 1;
+    if (e < text.size() && (text[e] == '+' || text[e] == '-')) ++e;
+    if (e < text.size() && IsDigit(text[e])) {
+      while (e < text.size() && IsDigit(text[e])) ++e;
+      n = e;
+    }
+  }
+  if (n == 0) n = text.size();  // "inf", "nan": from_chars knows them
+  auto [end, ec] = std::from_chars(text.data(), text.data() + n, value, format);
   (void)end;
+  if (ec == std::errc::result_out_of_range)
+    value = (format == std::chars_format::general ? DecimalOverflows(text) : HexOverflows(text)) ? HUGE_VAL : 0.0;
+  else if (ec != std::errc())
+    return 0.0;  // no number at all: a plain 0, the sign is not applied
   return negative ? -value : value;
 }
 

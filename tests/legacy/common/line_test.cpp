@@ -130,7 +130,7 @@ TEST(NumberTest, AtofAgreesWithStrtodInTheCLocale) {
   for (const char* text :
        {"12.5", "  -3.25e2x", "+.5", "-.", ".", "1e", "1e+", "1e-2", "7E3", "\t\n 4.75", "0x1A", "0x1p4", "0x",
         "-0x.8", "inf", "-INFINITY", "nan", "1e400", "-1e400", "1e-400", "0.000000e-999", "99999999999999999999",
-        "+-5", "- 5", "12,5", "00012.50000", "1.7976931348623157e308", "4.9e-324"}) {
+        "+-5", "- 5", "-x", "-\xa6xp-1", "0x1p-3304e+405", "0x1p+99999", "0x1p+-5555", "1e+-5", "2.5E-x", "12,5", "00012.50000", "1.7976931348623157e308", "4.9e-324"}) {
     SCOPED_TRACE(text);
     double expected = std::strtod(text, nullptr);
     double actual = Atof(text);
@@ -138,6 +138,7 @@ TEST(NumberTest, AtofAgreesWithStrtodInTheCLocale) {
       EXPECT_TRUE(std::isnan(actual));
     else
       EXPECT_EQ(actual, expected);
+    EXPECT_EQ(std::signbit(actual), std::signbit(expected));  // no "-0" for a text without a number
   }
   for (const char* text : {"42", " -17x", "+8", "+-8", "", "9223372036854775807", "9223372036854775808",
                            "-9223372036854775808", "-9223372036854775809", "0x10", "007"}) {

@@ -35,6 +35,9 @@ void CheckLine(std::string_view line) {
     const RecordLayout* layout = ReadingLayout(IdentifyRecord(line, version), version);
     if (layout != nullptr) record.Parse(*layout, line, 1, &diagnostics);
   }
+  // The listing shown to the user escapes every byte it cannot show.
+  for (char c : ListDiagnostics(diagnostics, 20))
+    if (c != '\n' && (static_cast<unsigned char>(c) < 0x20 || static_cast<unsigned char>(c) >= 0x7F)) __builtin_trap();
   for (const RecordLayout* layout : layouts::kAll) {
     record.Parse(*layout, line, 1, &diagnostics);
     std::string out = record.Format();

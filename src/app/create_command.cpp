@@ -19,6 +19,7 @@
 #include "legacy/files.h"
 #include "legacy/jobfile/job_layouts.h"
 #include "legacy/jobfile/job_record.h"
+#include "legacy/jobfile/unit_acres.h"
 #include "legacy/line.h"
 #include "progress/progress_window.h"
 #include "storage/file_system.h"
@@ -43,10 +44,6 @@ bool EndsWith(std::string_view text, std::string_view a, std::string_view b) {
   const std::string_view last = text.substr(text.size() - 3);
   return last == a || last == b;
 }
-
-// The acres text as a 6-column "%6.2f" field holds it: values of 1000 or
-// more lose their last decimals there.
-std::string AsNarrowAcres(double acres) { return legacy::Format("%6.2f", acres).substr(0, 6); }
 
 storage::Status AddLogRow(storage::View& log, std::string_view num, std::string_view msg, std::string_view date,
                           std::string_view time) {
@@ -76,6 +73,7 @@ CreateOutcome FromResult(convert::Result result) {
     case convert::Result::kInUse: return CreateOutcome::kInUse;
     case convert::Result::kFailed: return CreateOutcome::kFailed;
     case convert::Result::kNoBaseDictionary: return CreateOutcome::kNoBaseDictionary;
+    case convert::Result::kMalformed: return CreateOutcome::kMalformed;
   }
   return CreateOutcome::kFailed;
 }
@@ -153,6 +151,15 @@ bool CheckWritableMedium(platform::Platform& platform, const fs::path& path) {
   return false;
 }
 
+std::string LongLineText(const fs::path& path) {
+  const legacy::LineStats stats = legacy::CountLines(path, kLongestLine);
+  if (!stats.opened) return path.string() + " cannot be read";
+  if (stats.first_over_limit == 0) return "";
+  return path.string() + ": line " + std::to_string(stats.first_over_limit) + " has " +
+         std::to_string(stats.first_over_limit_length) + " characters; at most " + std::to_string(kLongestLine) +
+         " are allowed";
+}
+
 bool CheckLineLengths(const fs::path& path) {
   const legacy::LineStats stats = legacy::CountLines(path);
   return stats.opened && stats.longest <= kLongestLine;
@@ -160,8 +167,8 @@ bool CheckLineLengths(const fs::path& path) {
 
 bool HasConflictingUnitAcres(const fs::path& job_path) {
   namespace layouts = legacy::jobfile::layouts;
-  std::unordered_map<std::string, std::vector<std::string>> unit_acres;  // "2" records
-  std::vector<std::pair<std::string, std::string>> stratum_units;        // "4" records
+  std::unordered_map<std::string, std::vector<double>> unit_acres;  // "2" records
+  std::vector<std::pair<std::string, double>> stratum_units;        // "4" records
   legacy::LineReader reader(job_path);
   std::string line;
   legacy::jobfile::JobRecord record;
@@ -169,17 +176,17 @@ bool HasConflictingUnitAcres(const fs::path& job_path) {
     if (line.empty()) continue;
     if (line[0] == '2') {
       record.Parse(layouts::kUnit2A, line);
-      unit_acres[record.Text(layouts::u2CutUnit)].push_back(AsNarrowAcres(record.Real(layouts::u2Area)));
+      unit_acres[record.Text(layouts::u2CutUnit)].push_back(record.Real(layouts::u2Area));
     } else if (line[0] == '4') {
       record.Parse(layouts::kStratumUnit4A, line);
-      stratum_units.emplace_back(record.Text(layouts::su4CutUnit), AsNarrowAcres(record.Real(layouts::su4UnitAcres)));
+      stratum_units.emplace_back(record.Text(layouts::su4CutUnit), record.Real(layouts::su4UnitAcres));
     }
   }
   for (const auto& [unit, acres] : stratum_units) {
     auto found = unit_acres.find(unit);
     if (found == unit_acres.end()) continue;
-    for (const std::string& area : found->second) {
-      if (area != acres) return true;
+    for (const double area : found->second) {
+      if (!legacy::jobfile::UnitAcresAgree(area, acres)) return true;
     }
   }
   return false;
@@ -209,7 +216,7 @@ CreateOutcome CreateCommand::Run(MainDialog& dialog, const std::tm& local) {
   if (!CheckWritableMedium(dialog.platform(), state.SelectedPath)) return CreateOutcome::kReadOnlyMedium;
   legacy::MakeWritable(state.SelectedPath);
   legacy::MakeWritable(fs::path(state.SelectedPath).parent_path());
-  // Point A: the base dictionary's structure check.
+  // The base dictionary's structure check belongs here, before every branch.
   CreateOutcome outcome = CreateOutcome::kNothing;
   if (EndsWith(state.SelectedPath, "WPX", "wpx")) return ImportCycleFile(dialog);
   if (EndsWith(state.SelectedPath, "CRZ", "crz")) {
@@ -228,7 +235,7 @@ CreateOutcome CreateCommand::ExportCruiseFile(MainDialog& dialog, const std::tm&
   ShellState& state = dialog.state();
   platform::Platform& platform = dialog.platform();
   const fs::path cruise_path = state.SelectedPath;
-  // Point C: the cruise file's structure-version check.
+  // The cruise file's structure-version check belongs here, before it is opened.
   std::error_code ec;
   auto opened = fs::is_regular_file(cruise_path, ec)
                     ? storage::Storage::Open(cruise_path, storage::Storage::Mode::ReadWrite, fs_)
@@ -251,8 +258,14 @@ CreateOutcome CreateCommand::ExportCruiseFile(MainDialog& dialog, const std::tm&
     if (gro != CreateOutcome::kDone && gro != CreateOutcome::kNothing) return gro;
     if (state.Version7Option != 1) return gro;
   }
+  // The export shows the import's progress window: the bar follows the rows
+  // written, and Cancel (Ctrl-C on the command line) leaves every file as it was.
+  progress::ProgressWindow window(platform, "Progress");
+  window.LayoutWindow(1, progress::ProgressWindow::kDefaultWidth);
+  window.BeginModal("Progress");
   const convert::Outcome outcome =
-      convert::JobKeyExporter(platform, fs_).Export(file, cruise_path, TodayText(local), NowText(local));
+      convert::JobKeyExporter(platform, fs_).Export(file, cruise_path, TodayText(local), NowText(local), &window);
+  window.Close();
   if (!outcome.summary.empty()) {
     fs::path key_path = cruise_path;
     key_path.replace_extension(".key");
@@ -296,6 +309,7 @@ CreateOutcome CreateCommand::ImportKeyFile(MainDialog& dialog, const std::tm& lo
     }
   }
   if (!CheckLineLengths(key_path)) {
+    state.long_line = LongLineText(key_path);
     Show(platform, "KEY FILE IS CORRUPT!\nCANNOT CONTINUE!", Icon::kStop);
     return CreateOutcome::kCorruptLine;
   }
@@ -317,6 +331,7 @@ CreateOutcome CreateCommand::ImportKeyFile(MainDialog& dialog, const std::tm& lo
   }
   platform::WaitCursor wait(platform);
   if (!CheckLineLengths(header.job_path)) {
+    state.long_line = LongLineText(header.job_path);
     Show(platform, "JOB FILE IS CORRUPT!\nCANNOT CONTINUE!", Icon::kStop);
     return CreateOutcome::kCorruptLine;
   }
@@ -356,6 +371,7 @@ CreateOutcome CreateCommand::ImportKeyFile(MainDialog& dialog, const std::tm& lo
   request.cruise_type = header.cruise_type;
   request.log_date = TodayText(local);
   request.log_time = NowText(local);
+  request.strict = state.strict;
   progress::ProgressWindow window(platform, "Progress");
   window.LayoutWindow(1, progress::ProgressWindow::kDefaultWidth);
   window.BeginModal("Progress");
@@ -363,8 +379,17 @@ CreateOutcome CreateCommand::ImportKeyFile(MainDialog& dialog, const std::tm& lo
   convert::Outcome outcome = importer.Convert(request);
   window.Close();
   if (outcome.result == convert::Result::kNoBaseDictionary) {
-    Show(platform, "Basic Data Dictionary file\n(CruiseDefault.stp) could not be found.\nEXIT NOW!",
-         Icon::kExclamation);
+    if (fs::exists(state.base_dictionary_path, ec)) {
+      // There, but not readable: say so, and why, rather than "not found".
+      std::string why;
+      for (const platform::Message& m : outcome.messages) why += "\n" + m.text;
+      Show(platform, "Basic Data Dictionary file\n(CruiseDefault.stp) could not be read:\n" +
+                         state.base_dictionary_path + why + "\nEXIT NOW!",
+           Icon::kExclamation);
+    } else {
+      Show(platform, "Basic Data Dictionary file\n(CruiseDefault.stp) could not be found.\nEXIT NOW!",
+           Icon::kExclamation);
+    }
     return CreateOutcome::kNoBaseDictionary;
   }
   ShowAll(platform, outcome);

@@ -41,6 +41,7 @@ enum class CreateOutcome {
   kNoBaseDictionary,  // the base dictionary could not be read
   kFailed,            // a file could not be written; nothing was changed
   kInUse,             // a file is held by another program; nothing was changed
+  kMalformed,         // strict: the job file holds malformed fields or repeated records; nothing was changed
   kChoiceMissing,     // the growth-model dialog's OK had no units or no variant
 };
 
@@ -79,11 +80,14 @@ bool CheckWritableMedium(platform::Platform& platform, const std::filesystem::pa
 
 // False when the file cannot be read or has a line over 105 characters.
 bool CheckLineLengths(const std::filesystem::path& path);
+// Which line of such a file is too long: "<path>: line 7 has 106
+// characters; at most 105 are allowed" ("" when none is).
+std::string LongLineText(const std::filesystem::path& path);
 
 // True when a stratum-unit record ("4") gives a unit of a cutting-unit
-// record ("2") other acres. The two fields are compared at the precision of
-// the narrower one (6 columns), so an area the export wrote in 7 columns
-// agrees with the same area in the 6-column field. No limit on the lines.
+// record ("2") other acres. The two are compared by the job file format's
+// one acres rule (legacy::jobfile::UnitAcresAgree), the rule the export
+// writes 4A acres by. No limit on the lines.
 bool HasConflictingUnitAcres(const std::filesystem::path& job_path);
 
 // Appends ("26", msg, date, time, "I", "", "Processing") to the cruise

@@ -106,6 +106,14 @@ void MainDialog::ConfirmTypedPath(const std::string& text) {
   ChooseFile(ec ? text : full.string());
 }
 
+bool MainDialog::EnterInFileBox(const std::string& text) {
+  if (text != window_.file_box) {
+    ConfirmTypedPath(text);
+    return false;
+  }
+  return true;
+}
+
 void MainDialog::SetGroOption(bool checked) {
   state_.GroOption = checked ? 1 : 0;
   window_.gro_checked = checked;

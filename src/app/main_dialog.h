@@ -55,6 +55,12 @@ struct ShellState {
   std::string base_dictionary_path;    // beside the program
   std::string file_name_text;
   std::string last_message;
+  // Malformed fields or repeated records in a job file make the import fail
+  // instead of being listed in a warning (the command line's --strict).
+  bool strict = false;
+  // After a key or job file was refused for an over-long line: the file,
+  // the line and its length, for the command line to print.
+  std::string long_line;
 };
 
 // What the window shows; the window program copies it into its widgets.
@@ -87,6 +93,11 @@ class MainDialog {
   // nothing; a relative path is taken from the current directory; an empty
   // box clears the choice.
   void ConfirmTypedPath(const std::string& text);
+  // Enter pressed in the file name box holding `text`. A newly typed path is
+  // only confirmed (the options that apply appear, so that they can be
+  // ticked first): false. Enter on the path already confirmed asks for
+  // Create: true.
+  bool EnterInFileBox(const std::string& text);
   void SetGroOption(bool checked);
   void SetVersion7Option(bool checked);
   // Runs the installed conversion dispatch; without one, does nothing.

@@ -39,6 +39,7 @@ constexpr int kExitWriteFailed = 8;         // a file could not be made writable
 constexpr int kExitBadBaseDictionary = 9;   // CruiseDefault.stp could not be read
 constexpr int kExitInUse = 10;              // a file is held by another program
 constexpr int kExitUsage = 11;              // the command line itself is wrong
+constexpr int kExitMalformed = 12;          // --strict: malformed fields or repeated records
 
 constexpr char kExitCodeHelp[] =
     "Exit codes:\n"
@@ -55,7 +56,8 @@ constexpr char kExitCodeHelp[] =
     "  8  a file could not be made writable or written; existing files are unchanged\n"
     "  9  CruiseDefault.stp could not be read\n"
     " 10  a file is in use by another program; nothing was changed\n"
-    " 11  usage error: an unknown or missing argument, or --yes with --no";
+    " 11  usage error: an unknown or missing argument, or --yes with --no\n"
+    " 12  --strict was given and the job file has damaged fields or repeated records; nothing was changed";
 
 constexpr char kGroHelp[] =
     "GRO files (--gro): one run is one press of OK in \"Select Units and Variants\", then Exit.\n"
@@ -148,6 +150,7 @@ int ExitCodeOf(sw::app::CreateOutcome outcome) {
     case CreateOutcome::kFailed: return kExitWriteFailed;
     case CreateOutcome::kInUse: return kExitInUse;
     case CreateOutcome::kChoiceMissing: return kExitBadChoice;
+    case CreateOutcome::kMalformed: return kExitMalformed;
   }
   return kExitWriteFailed;
 }
@@ -187,6 +190,7 @@ int main(int argc, char** argv) {
   bool version7 = false;
   bool yes = false;
   bool no = false;
+  bool strict = false;
   cli.add_option("file", file, "The file to convert (.key, .crz, .wpx, .crz.dmp)")->required();
   cli.add_flag("--gro", gro, "Cruise files: write the GRO growth-model input files");
   auto* version7_flag = cli.add_flag("--version7", version7, "Cruise files: write Version 7 job and key files (after the GRO files)");
@@ -216,6 +220,9 @@ int main(int argc, char** argv) {
                  "Cycle files: convert the cycles of the years Y[,Y...] (repeatable)")
       ->delimiter(',');
   cli.add_flag("--list-cycles", cycle_options.list, "Cycle files: print the list of cycles and convert nothing");
+  cli.add_flag("--strict", strict,
+               "Key files: fail (exit 12) when the job file has damaged numbers or repeated records, "
+               "instead of converting with a warning");
   cli.set_version_flag("--version", std::string(sw::app::kAboutText));
   cli.footer(std::string(kCycleHelp) + "\n" + kGroHelp + "\n\n" + kExitCodeHelp);
   try {
@@ -238,7 +245,12 @@ int main(int argc, char** argv) {
     return kExitNoBaseDictionary;
   }
   if (!std::filesystem::is_regular_file(file, ec)) {
-    std::cerr << "stumpwright-cli: no such file: " << file << "\n";
+    if (std::filesystem::is_directory(file, ec))
+      std::cerr << "stumpwright-cli: " << file << " is a folder; give a file in it\n";
+    else if (std::filesystem::exists(file, ec))
+      std::cerr << "stumpwright-cli: " << file << " is not a regular file\n";
+    else
+      std::cerr << "stumpwright-cli: no such file: " << file << "\n";
     return kExitInputRefused;
   }
   if (!dialog.ChooseFile(std::filesystem::absolute(file, ec).string())) return kExitInputRefused;
@@ -260,6 +272,7 @@ int main(int argc, char** argv) {
   });
   dialog.SetGroOption(gro);
   dialog.SetVersion7Option(version7);
+  dialog.state().strict = strict;
   sw::app::CreateOutcome outcome = sw::app::CreateOutcome::kNothing;
   // A user at the terminal is asked for a unit or variant the options leave out.
   const bool at_terminal = isatty(STDIN_FILENO) != 0 && isatty(STDERR_FILENO) != 0;
@@ -289,8 +302,11 @@ int main(int argc, char** argv) {
       std::cerr << "stumpwright-cli: converting " << dialog.state().SelectedPath
                 << " is not available yet in this version; nothing was written.\n";
       break;
+    case sw::app::CreateOutcome::kCorruptLine:
+      if (!dialog.state().long_line.empty()) std::cerr << "stumpwright-cli: " << dialog.state().long_line << "\n";
+      break;
     case sw::app::CreateOutcome::kCancelled:
-      std::cerr << "stumpwright-cli: cancelled; no cruise file was written and existing files are unchanged.\n";
+      std::cerr << "stumpwright-cli: cancelled; no file was written and existing files are unchanged.\n";
       break;
     case sw::app::CreateOutcome::kFailed:
       std::cerr << "stumpwright-cli: failed; no partial output was kept and existing files are unchanged.\n";

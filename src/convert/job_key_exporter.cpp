@@ -133,8 +133,13 @@ bool JobKeyExporter::ConfirmReplace(const fs::path& target, std::string_view dec
 }
 
 Outcome JobKeyExporter::Export(storage::Storage& cruise_file, const fs::path& cruise_path, std::string_view date,
-                               std::string_view time) {
+                               std::string_view time, progress::Progress* progress) {
   Outcome outcome;
+  auto cancelled = [&] {
+    outcome.result = Result::kCancelled;
+    outcome.Say("Progress Cancelled", kCaption, Icon::kInformation);
+    return outcome;
+  };
   auto opened = OpenTablesKeepingColumns(cruise_file);
   if (!opened.ok()) {
     outcome.result = Result::kRefused;
@@ -152,8 +157,35 @@ Outcome JobKeyExporter::Export(storage::Storage& cruise_file, const fs::path& cr
   const std::string header = legacy::keyfile::ExportKeyHeader(region, cruise_path, t, key_report);
   legacy::ExportReport job_report;
   std::ostringstream job_text;
-  if (!legacy::keyfile::WriteKeyFile(header, t, key_report, key_text) ||
-      !legacy::jobfile::WriteJobFile(t, job_report, job_text)) {
+  // The bar follows the count and tree rows; messages are pumped when the
+  // percentage moves and every few rows, so that Cancel and Ctrl-C work.
+  int shown_percent = -1;
+  std::size_t since_pump = 0;
+  const legacy::jobfile::RowProgress follow = [&](std::size_t done, std::size_t total) {
+    const int upper = total > 0 ? static_cast<int>(total - 1) : 0;
+    const int position = static_cast<int>(done - 1);
+    if (shown_percent < 0) {
+      progress->SetProgressRange(0, upper, 1);
+      progress->SetMessageText("%s", kWritingJobFileMessage);
+    }
+    const int percent = progress::PercentOf(position, 0, upper);
+    const bool moved = percent != shown_percent || position == upper;
+    if (moved) {
+      shown_percent = percent;
+      progress->SetProgressPos(position);
+    }
+    if (moved || ++since_pump >= 64) {
+      since_pump = 0;
+      progress->PumpMessages(true);
+    }
+    return !progress->IsCancelled();
+  };
+  const bool key_written = legacy::keyfile::WriteKeyFile(header, t, key_report, key_text);
+  const bool job_written = key_written && (progress != nullptr
+                                               ? legacy::jobfile::WriteJobFile(t, job_report, job_text, follow)
+                                               : legacy::jobfile::WriteJobFile(t, job_report, job_text));
+  if (progress != nullptr && progress->IsCancelled()) return cancelled();
+  if (!key_written || !job_written) {
     outcome.result = Result::kRefused;
     if (key_report.refused()) outcome.Say(key_report.RefusalText(key_path), "ERROR", Icon::kStop);
     if (job_report.refused()) outcome.Say(job_report.RefusalText(job_path), "ERROR", Icon::kStop);
@@ -161,6 +193,10 @@ Outcome JobKeyExporter::Export(storage::Storage& cruise_file, const fs::path& cr
   }
   if (!ConfirmReplace(key_path, kExportKeyDeclined, outcome) || !ConfirmReplace(job_path, kExportJobDeclined, outcome))
     return outcome;
+  if (progress != nullptr) {
+    progress->PumpMessages(true);
+    if (progress->IsCancelled()) return cancelled();
+  }
 
   storage::OutputSet set(files());
   auto text = [](const std::ostringstream& s) {

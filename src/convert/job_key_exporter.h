@@ -28,6 +28,7 @@
 #include "convert/outcome.h"
 #include "cruisedb/cruise_tables.h"
 #include "platform/platform.h"
+#include "progress/progress.h"
 #include "storage/output_set.h"
 #include "storage/storage.h"
 
@@ -37,6 +38,7 @@ namespace sw::convert {
 inline constexpr char kExportKeyDeclined[] = "Rename the keyfile and    \n job file and rerun the program!";
 inline constexpr char kExportJobDeclined[] = "Rename the jobfile and    \n  keyfile and rerun the program!";
 inline constexpr char kRewriteDeclined[] = "Cannot continue with program\nEXIT NOW!";
+inline constexpr char kWritingJobFileMessage[] = "Writing the Version 7 job file.......";
 
 // What the Version 6 rewrite adds to the import's output set.
 struct Version6Rewrite {
@@ -62,9 +64,11 @@ class JobKeyExporter {
   // to Version 7 key and job files beside it. When both are in place, the
   // "25" log entry dated `date` `time` and the "General"/"MRU" setting are
   // committed to the cruise file. `summary` of the outcome is the success
-  // message; `written` the key and job files.
+  // message; `written` the key and job files. With `progress`, the bar
+  // follows the rows written and Cancel (or Ctrl-C) stops the export with
+  // kCancelled before any file is changed.
   Outcome Export(storage::Storage& cruise_file, const std::filesystem::path& cruise_path, std::string_view date,
-                 std::string_view time);
+                 std::string_view time, progress::Progress* progress = nullptr);
 
   // Adds to `set` the Version 6 rewrite after an import: copies of the old
   // key and job files under their ".V6" names (an existing one replaced only

@@ -161,6 +161,35 @@ std::string WriteFailureText(const fs::path& path, const std::string& why) {
          "\nNo cruise file was created; existing files are unchanged.";
 }
 
+// Malformed numeric fields and records that repeat an earlier key: how many,
+// and the first twenty of each.
+std::string InputProblemsText(const fs::path& job_path, const jobfile::Diagnostics& malformed,
+                              const jobfile::Diagnostics& repeated) {
+  constexpr std::size_t kListed = 20;
+  std::string text = job_path.string() + "\n";
+  if (!malformed.empty())
+    text += std::to_string(malformed.size()) + " field" + (malformed.size() == 1 ? " is" : "s are") +
+            " damaged (a number that is not one is read as far as it is one, else as 0; a line ends at a NUL "
+            "byte):\n" +
+            jobfile::ListDiagnostics(malformed, kListed);
+  if (!repeated.empty())
+    text += std::to_string(repeated.size()) + " record" + (repeated.size() == 1 ? " repeats" : "s repeat") +
+            " the key of an earlier record:\n" + jobfile::ListDiagnostics(repeated, kListed);
+  return text;
+}
+
+storage::Status AddProblemsLogEntry(storage::View& log, const ImportRequest& request, const std::string& text) {
+  storage::Row row;
+  row.Set(col::MsgNum, "27")
+      .Set(col::Msg, "Job file has malformed fields or repeated records")
+      .Set(col::Date, request.log_date)
+      .Set(col::Time, request.log_time)
+      .Set(col::Level, "W")
+      .Set(col::Note, text)
+      .Set(col::Program, "Processing");
+  return log.Add(row) < 0 ? storage::Status::Error("the log entry could not be added") : storage::Status::Ok();
+}
+
 storage::Status AddLogEntry(storage::View& log, const ImportRequest& request) {
   storage::Row row;
   row.Set(col::MsgNum, "26")
@@ -201,11 +230,12 @@ Outcome JobKeyImporter::Convert(const ImportRequest& request) {
   if (!opened.ok()) return write_failure(opened.status());
   storage::Storage file = std::move(opened.value());
 
-  // 1. The dictionary and every table of the new file.
+  // The dictionary and every table of the new file.
   cruisedb::NewCruiseFile schema =
       cruisedb::CreateCruiseSchema(file, request.base_dictionary, cruisedb::JobKeyImportTables());
   if (!schema.status.ok()) {
     outcome.result = Result::kNoBaseDictionary;
+    outcome.Say(schema.status.message(), "ERROR", Icon::kStop);  // why, for the caller's message
     return outcome;
   }
   auto opened_tables = cruisedb::OpenCruiseTables(file, cruisedb::JobKeyImportTables());
@@ -217,7 +247,7 @@ Outcome JobKeyImporter::Convert(const ImportRequest& request) {
     if (!emptied.ok()) return write_failure(emptied);
   }
 
-  // 3. The key file: report list and settings, then the equation sections.
+  // The key file: report list and settings, then the equation sections.
   LineReader key(request.key_path);
   if (!key.is_open())
     return failed(Result::kFailed, request.key_path.string() + "\nNOT FOUND.  EXIT NOW!", title, Icon::kExclamation);
@@ -229,7 +259,7 @@ Outcome JobKeyImporter::Convert(const ImportRequest& request) {
   if (st.ok()) st = sections.status;
   if (!st.ok()) return write_failure(st);
 
-  // 4-5. The job file and its line count for the progress range.
+  // The job file and its line count for the progress range.
   const LineStats stats = CountLines(request.job_path);
   LineReader job(request.job_path);
   if (!stats.opened || !job.is_open())
@@ -241,7 +271,7 @@ Outcome JobKeyImporter::Convert(const ImportRequest& request) {
                                     jobfile::JobFileContext{request.version == 6 ? 6 : 7, request.region,
                                                             request.cruise_type});
 
-  // 6-7. The record loop, reporting progress.
+  // The record loop, reporting progress.
   progress_.SetProgressRange(0, job_lines_ > 0 ? static_cast<int>(job_lines_ - 1) : 0, 1);
   progress_.SetMessageText("%s", kCreatingMessage);
   {
@@ -254,12 +284,22 @@ Outcome JobKeyImporter::Convert(const ImportRequest& request) {
     }
   }
 
-  // 9-10. Units of each stratum and log counts of each tree.
+  // Damaged input is never passed over in silence: listed in a warning and
+  // in the file's log, or, when strict, refused.
+  std::string problems;
+  if (!readers.diagnostics().empty() || !readers.repeats().empty()) {
+    problems = InputProblemsText(request.job_path, readers.diagnostics(), readers.repeats());
+    if (request.strict)
+      return failed(Result::kMalformed, problems + "No cruise file was created; existing files are unchanged.");
+    outcome.Say(problems + "The cruise file was created with these values.", "WARNING", Icon::kExclamation);
+  }
+
+  // Units of each stratum and log counts of each tree.
   platform_.ShowMessage({kStillProcessingMessage, "MESSAGE", Icon::kInformation, Buttons::kOk});
   st = readers.Finish();
   if (!st.ok()) return write_failure(st);
 
-  // 11-12. Sorting.
+  // Trees and logs sorted by their keys.
   const bool long_file = job_lines_ > kLongJobFileLines;
   if (long_file) platform_.ShowMessage({kSortingMessage, "MESSAGE", Icon::kInformation, Buttons::kOk});
   {
@@ -270,23 +310,24 @@ Outcome JobKeyImporter::Convert(const ImportRequest& request) {
     log_keys.emplace_back(col::LogNum.name);
     st = SortTable(t.trees, tree_keys);
     if (st.ok()) st = SortTable(t.logs, log_keys);
-    // 13. Text cleaning.
+    // Text columns trimmed, codes upper-cased.
     if (st.ok()) st = CleanTextColumns(t);
   }
   if (!st.ok()) return write_failure(st);
   if (long_file) platform_.ShowMessage({kAlmostDoneMessage, "MESSAGE", Icon::kInformation, Buttons::kOk});
 
-  // 15. Settings and the log entry, then the one commit into the temporary.
+  // Settings and the log entry, then the one commit into the temporary.
   namespace config = cruisedb::config;
   st = cruisedb::WriteSetting(t.config, config::General, config::MRU, config::kProgramName);
   if (st.ok()) st = cruisedb::WriteSetting(t.config, config::General, config::Setup, config::kBaseDictionaryFileName);
   if (st.ok()) st = cruisedb::WriteSetting(t.config, config::General, config::StructureVersion, schema.base_version);
   if (st.ok() && request.version != 0) st = AddLogEntry(t.message_log, request);
+  if (st.ok() && !problems.empty()) st = AddProblemsLogEntry(t.message_log, request, problems);
   if (st.ok()) st = file.Commit();
   if (!st.ok()) return write_failure(st);
   outcome.written.push_back(request.cruise_path);
 
-  // 16. A Version 6 pair is rewritten from the tables just filled, in the
+  // A Version 6 pair is rewritten from the tables just filled, in the
   // same set: the new cruise file and the rewritten pair land together.
   if (request.version == 6) {
     Version6Rewrite rewrite{request.region, request.job_path, request.key_path, request.report_path, {}, {}};

@@ -36,6 +36,9 @@ struct ImportRequest {
   // Date and time of the "26" MessageLog entry of the new file.
   std::string log_date;
   std::string log_time;
+  // Malformed fields or repeated records fail the import (kMalformed)
+  // instead of being listed in a warning and in the file's log.
+  bool strict = false;
 };
 
 class JobKeyImporter {

@@ -23,6 +23,7 @@ enum class Result {
   kInUse,      // a target is held by another writer; nothing was changed
   kFailed,     // a file could not be read or written; nothing was changed
   kNoBaseDictionary,  // the base dictionary could not be read; nothing was changed
+  kMalformed,  // strict: the input holds malformed fields or repeated records; nothing was changed
 };
 
 struct Outcome {

@@ -8,6 +8,7 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -81,6 +82,7 @@ MainWindow::MainWindow(app::MainDialog& dialog, QWidget* parent) : QDialog(paren
     dialog_.Browse();
     Refresh();
   });
+  file_box_->installEventFilter(this);
   connect(file_box_, &QLineEdit::editingFinished, this, [this] {
     dialog_.ConfirmTypedPath(file_box_->text().toStdString());
     Refresh();
@@ -95,6 +97,21 @@ MainWindow::MainWindow(app::MainDialog& dialog, QWidget* parent) : QDialog(paren
   connect(about_, &QAction::triggered, this, [this] { dialog_.About(); });
 
   Refresh();
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == file_box_ && event->type() == QEvent::KeyPress) {
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+      // Taken here, so that the dialog's default button is not pressed with
+      // a path the user has not seen the options of.
+      const bool create = dialog_.EnterInFileBox(file_box_->text().toStdString());
+      Refresh();
+      if (create && create_->isEnabled()) create_->click();
+      return true;
+    }
+  }
+  return QDialog::eventFilter(watched, event);
 }
 
 void MainWindow::Refresh() {

@@ -29,6 +29,7 @@ class MainWindow : public QDialog {
   // Copies MainDialog's window state into the widgets.
   void Refresh();
 
+
   QLineEdit* file_box() const { return file_box_; }
   QPushButton* browse_button() const { return browse_; }
   QPushButton* create_button() const { return create_; }
@@ -36,6 +37,11 @@ class MainWindow : public QDialog {
   QCheckBox* version7_box() const { return version7_; }
   QCheckBox* gro_box() const { return gro_; }
   QAction* about_action() const { return about_; }
+
+ protected:
+  // Enter in the file name box: the first confirms a typed path, the next
+  // one presses Create (see MainDialog::EnterInFileBox).
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   app::MainDialog& dialog_;

@@ -12,14 +12,22 @@
 #include <QScreen>
 #include <QStringList>
 #include <QStyle>
+#include <QWindow>
 
 namespace sw::gui {
 
 ProgressPopup::ProgressPopup(QWidget* owner, const std::string& caption, bool smooth_bar,
                              const std::string& cancel_label)
     : owner_(owner),
-      window_(new QWidget(owner, Qt::Tool | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint |
-                                     Qt::WindowTitleHint)) {
+      // No Qt parent: while the popup is modal the main window is disabled,
+      // and a disabled parent would disable the popup and its Cancel button
+      // with it. The owner is kept for placing the popup over it.
+      window_(new QWidget(nullptr, Qt::Tool | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint |
+                                       Qt::WindowTitleHint)) {
+  if (owner != nullptr && owner->window()->windowHandle() != nullptr) {
+    window_->createWinId();  // kept above its owner by the window manager
+    window_->windowHandle()->setTransientParent(owner->window()->windowHandle());
+  }
   window_->setAttribute(Qt::WA_ShowWithoutActivating);
   window_->setWindowTitle(QString::fromStdString(caption));
   window_->setCursor(Qt::BusyCursor);

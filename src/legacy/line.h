@@ -4,11 +4,13 @@
 // Not for: any record layout. Key and job records live in keyfile/ and jobfile/.
 #pragma once
 
+#include <cstdarg>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -34,6 +36,9 @@ class LineReader {
 
   std::size_t longest_line() const { return longest_; }
   std::size_t lines_read() const { return lines_; }
+  // The line of the file (from 1, blank lines counted) the last ReadLine
+  // gave; what a text editor shows as its line number.
+  std::size_t file_line() const { return file_line_; }
 
  private:
   LineReader() = default;
@@ -53,15 +58,21 @@ class LineReader {
   bool at_start_ = true;
   std::size_t longest_ = 0;
   std::size_t lines_ = 0;
+  std::size_t line_ends_ = 0;  // line feeds consumed so far
+  std::size_t file_line_ = 0;
 };
 
-// Counts the lines a LineReader would give, and the longest one.
+// Counts the lines a LineReader would give, and the longest one; with a
+// `limit`, also the first line longer than it (its line in the file and
+// its length; 0 when there is none).
 struct LineStats {
   std::size_t lines = 0;
   std::size_t longest = 0;
   bool opened = false;
+  std::size_t first_over_limit = 0;
+  std::size_t first_over_limit_length = 0;
 };
-LineStats CountLines(const std::filesystem::path& path);
+LineStats CountLines(const std::filesystem::path& path, std::size_t limit = SIZE_MAX);
 
 // Columns start to end-1 of the line (counted from 0), trailing blanks
 // removed. A field inside the line that is blank gives " "; a field that
@@ -76,15 +87,30 @@ std::string NormaliseRegion(std::string_view region);
 // "6".."9" get "19"; anything else is returned unchanged.
 std::string ExpandYear(std::string_view year);
 
-// The C library's atof, atoi and atol in the "C" locale: leading white space
-// skipped, conversion stops at the first character that does not fit, a
-// blank or malformed text gives 0. Out-of-range integers saturate instead of
-// invoking undefined behaviour.
+// The C library's atof, atoi and atol as they behave in the "C" locale,
+// whatever locale the process runs in: leading white space skipped,
+// conversion stops at the first character that does not fit, a blank or
+// malformed text gives 0, the decimal separator is always ".". Out-of-range
+// integers saturate instead of invoking undefined behaviour; an out-of-range
+// real gives +-HUGE_VAL or 0 as strtod does.
 double Atof(std::string_view text);
 int Atoi(std::string_view text);
 long Atol(std::string_view text);
 
-// printf into a std::string (the legacy writers quote printf formats).
+// printf into a std::string (the legacy writers quote printf formats), always
+// with the "C" locale's decimal point and no digit grouping. Handles the
+// flags "-+ 0", widths and precisions (also "*"), the length modifiers
+// hh h l ll z j t L and the conversions d i u o x X c s f F e E g G %.
 std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
+std::string FormatV(const char* format, va_list args);
+
+// A real number as "%<width>.<d>f" writes it, with the most decimals d, at
+// most `precision`, that keep it within `width` columns (rounded, not cut).
+// Empty when even its whole part does not fit, or it is not finite.
+std::optional<std::string> FitDecimals(double value, int width, int precision);
+
+// The number of decimals of a "%<width>.<precision>f" conversion and its
+// width, or false when `format` is not one (e.g. "%3d", "%-6s").
+bool ParseFixedFormat(std::string_view format, int& width, int& precision);
 
 }  // namespace sw::legacy

@@ -6,8 +6,26 @@
 
 #include "storage/dump_text.h"
 
+namespace {
+
+constexpr char kUsage[] = "usage: stumpwright-dump FILE\n       stumpwright-dump --restore TEXT OUT\n";
+
+}  // namespace
+
 int main(int argc, char** argv) {
   using namespace sw::storage;
+  if (argc == 2 && (std::string(argv[1]) == "--help" || std::string(argv[1]) == "-h")) {
+    std::cout << kUsage
+              << "\nPrints a cruise file (or any other storage file) as text: its structure, then\n"
+                 "every view with its columns and rows. With --restore, builds the storage file\n"
+                 "OUT from such a text (OUT must not exist yet).\n";
+    return 0;
+  }
+  if (argc == 2 && argv[1][0] == '-') {
+    std::cerr << "stumpwright-dump: unknown option \"" << argv[1] << "\" (a file whose name starts with \"-\" "
+              << "can be given as ./" << argv[1] << ")\n" << kUsage;
+    return 2;
+  }
   if (argc == 2 && std::string(argv[1]) != "--restore") {
     std::ios::sync_with_stdio(false);
     Status st = DumpFileTo(argv[1], std::cout);
@@ -34,6 +52,6 @@ int main(int argc, char** argv) {
     }
     return 0;
   }
-  std::cerr << "usage: stumpwright-dump FILE\n       stumpwright-dump --restore TEXT OUT\n";
+  std::cerr << kUsage;
   return 2;
 }

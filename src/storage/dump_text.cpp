@@ -3,7 +3,10 @@
 // first cell looks like a directive or a nested row are guarded.
 #include "storage/dump_text.h"
 
+#include <charconv>
 #include <cmath>
+#include <limits>
+#include <string_view>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -36,18 +39,36 @@ std::size_t Utf8Length(std::string_view s, std::size_t i) {
   return 0;
 }
 
+// Numbers as "%.9g" and "%.17g" write them in the "C" locale, whatever the
+// process locale is.
+std::string FormatG(double d, int precision) {
+  char buf[64];
+  const auto [end, ec] = std::to_chars(buf, buf + sizeof buf, d, std::chars_format::general, precision);
+  return ec == std::errc() ? std::string(buf, end) : std::string();
+}
+
 std::string FormatF(float f) {
   if (std::isnan(f)) return std::signbit(f) ? "-nan" : "nan";
-  char buf[64];
-  std::snprintf(buf, sizeof buf, "%.9g", static_cast<double>(f));
-  return buf;
+  return FormatG(static_cast<double>(f), 9);
 }
 
 std::string FormatD(double d) {
   if (std::isnan(d)) return std::signbit(d) ? "-nan" : "nan";
-  char buf[64];
-  std::snprintf(buf, sizeof buf, "%.17g", d);
-  return buf;
+  return FormatG(d, 17);
+}
+
+// A whole text as one number, read with the "C" locale's decimal point; an
+// optional "+" is allowed as strtod allows it.
+template <class T>
+bool ParseWhole(std::string_view text, T* out) {
+  if (!text.empty() && text[0] == '+') text.remove_prefix(1);
+  if (text.empty() || text[0] == '+') return false;
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), *out);
+  if (ec == std::errc::result_out_of_range) {
+    *out = text[0] == '-' ? -std::numeric_limits<T>::infinity() : std::numeric_limits<T>::infinity();
+    return end == text.data() + text.size();
+  }
+  return ec == std::errc() && end == text.data() + text.size();
 }
 
 void AppendEscaped(std::string_view s, std::string* out);
@@ -259,14 +280,13 @@ class Restorer {
           std::memcpy(&d, &bits, 8);
           return v.Set(row, col, Value(d));
         }
-        char* end = nullptr;
         if (type == Type::Float) {
-          const float f = std::strtof(t.c_str(), &end);
-          if (t.empty() || *end) return Error("bad number \"" + t + "\"");
+          float f = 0;
+          if (!ParseWhole(t, &f)) return Error("bad number \"" + t + "\"");
           return v.Set(row, col, Value(f));
         }
-        const double d = std::strtod(t.c_str(), &end);
-        if (t.empty() || *end) return Error("bad number \"" + t + "\"");
+        double d = 0;
+        if (!ParseWhole(t, &d)) return Error("bad number \"" + t + "\"");
         return v.Set(row, col, Value(d));
       }
       case Type::Bytes: {

@@ -1,6 +1,7 @@
-// Public interface of the storage engine: reads and writes storage files in
-// the Metakit 2.4 format (cruise files, the base dictionary, the species and
-// proration files). It depends on nothing but the C++ standard library.
+// Public interface of the storage engine: reads and writes storage files
+// (cruise files, the base dictionary, the species and proration files) in
+// the format described in docs/storage-format.md. It depends on nothing but
+// the C++ standard library.
 //
 // Not for: anything cruise-specific. Table names and the column vocabulary
 // live in cruisedb/; this layer only knows views, columns and rows.

@@ -6,6 +6,7 @@
 
 #include <cassert>
 #include <cerrno>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -464,16 +465,18 @@ void Table::Resize(std::size_t n) {
 
 std::string FormatInt(std::int64_t v) { return std::to_string(v); }
 
+// "%g" and "%.15g" as the "C" locale writes them, whatever the process
+// locale is (to_chars with a precision follows printf).
 std::string FormatFloat(float v) {
   char buf[64];
-  std::snprintf(buf, sizeof buf, "%g", static_cast<double>(v));
-  return buf;
+  const auto [end, ec] = std::to_chars(buf, buf + sizeof buf, static_cast<double>(v), std::chars_format::general, 6);
+  return ec == std::errc() ? std::string(buf, end) : std::string();
 }
 
 std::string FormatDouble(double v) {
   char buf[64];
-  std::snprintf(buf, sizeof buf, "%.15g", v);
-  return buf;
+  const auto [end, ec] = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general, 15);
+  return ec == std::errc() ? std::string(buf, end) : std::string();
 }
 
 std::int64_t ParseInteger(std::string_view s) {
@@ -483,9 +486,25 @@ std::int64_t ParseInteger(std::string_view s) {
   return v;
 }
 
+// Like strtod in the "C" locale: leading white space and a sign, then as
+// much of a number as there is; 0 for none, +-HUGE_VAL beyond range.
 double ParseReal(std::string_view s) {
-  const std::string text(s.substr(0, std::min<std::size_t>(s.size(), 400)));
-  return std::strtod(text.c_str(), nullptr);
+  std::size_t i = 0;
+  while (i < s.size() && (s[i] == ' ' || (s[i] >= '\t' && s[i] <= '\r'))) ++i;
+  bool negative = false;
+  if (i < s.size() && (s[i] == '+' || s[i] == '-')) negative = s[i++] == '-';
+  if (i < s.size() && (s[i] == '+' || s[i] == '-')) return 0.0;
+  double v = 0.0;
+  const auto [end, ec] = std::from_chars(s.data() + i, s.data() + s.size(), v);
+  (void)end;
+  if (ec == std::errc::result_out_of_range) {
+    // Too large or too small: the exponent's sign tells which.
+    const std::size_t e = s.find_first_of("eE", i);
+    v = e != std::string_view::npos && e + 1 < s.size() && s[e + 1] == '-' ? 0.0 : HUGE_VAL;
+  } else if (ec != std::errc()) {
+    v = 0.0;
+  }
+  return negative ? -v : v;
 }
 
 std::int64_t TruncateReal(double v) {

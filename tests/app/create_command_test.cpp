@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+
+#include "legacy/import/import_files.h"
 #include "legacy/jobfile/job_layouts.h"
 #include "platform/scripted_platform.h"
 #include "support/temp_dir.h"
@@ -83,6 +86,16 @@ TEST(ConflictingUnitAcres, LargeAreasTheWriterWroteAgree) {
   EXPECT_TRUE(HasConflictingUnitAcres(dir / "a.job"));
 }
 
+// The export rounds a unit's area to fit the 6-column 4A field (1234.56 is
+// written 1234.6); the check uses the same rule, so the pair it wrote agrees.
+TEST(ConflictingUnitAcres, AcresTheExportRoundedAgree) {
+  sw::test::TempDir dir;
+  sw::test::WriteFile(dir / "a.job", Unit("1", 1234.56) + "4A      1  11234.6\n");
+  EXPECT_FALSE(HasConflictingUnitAcres(dir / "a.job"));
+  sw::test::WriteFile(dir / "a.job", Unit("1", 1234.56) + "4A      1  11234.7\n");
+  EXPECT_TRUE(HasConflictingUnitAcres(dir / "a.job"));
+}
+
 TEST(ConflictingUnitAcres, NoLimitOnTheNumberOfRecords) {
   sw::test::TempDir dir;
   std::string text;
@@ -115,6 +128,47 @@ TEST(CreateCruiseBranch, MissingCruiseFileIsReportedAndNotCreated) {
   EXPECT_EQ(platform.messages()[0].icon, platform::Icon::kStop);
   EXPECT_FALSE(fs::exists(dir / "absent.crz"));
   EXPECT_EQ(dialog.state().SelectedPath, "");
+}
+
+std::string Bytes(const fs::path& path) { return sw::test::ReadFile(path); }
+
+// The Version 7 export shows the progress window: its bar follows the rows
+// written, and a cancel request (Ctrl-C on the command line) stops the
+// export before any file is touched.
+TEST(CreateCruiseBranch, Version7ExportShowsProgressAndCancelsWithoutChangingAFile) {
+  sw::test::TempDir dir;
+  platform::ScriptedPlatform platform;
+  MainDialog dialog(platform);
+  ASSERT_TRUE(dialog.Initialise(sw::test::BuiltBaseDictionary().parent_path(), dir.path()));
+  sw::test::WriteFile(dir / "sale.key", sw::test::KeyFileText("06V", "sale.job"));
+  sw::test::WriteFile(dir / "sale.job", sw::test::JoinLines(sw::test::Version7JobLines(300, 1, false)));
+  ASSERT_TRUE(dialog.ChooseFile((dir / "sale.key").string()));
+  ASSERT_EQ(CreateCommand().Run(dialog), CreateOutcome::kDone);
+  sw::test::WriteFile(dir / "sale.key", "old key\n");
+  sw::test::WriteFile(dir / "sale.job", "old job\n");
+  const std::string cruise_before = Bytes(dir / "sale.crz");
+
+  ASSERT_TRUE(dialog.ChooseFile((dir / "sale.crz").string()));
+  dialog.SetVersion7Option(true);
+  volatile std::sig_atomic_t interrupted = 1;
+  platform.SetInterruptFlag(&interrupted);
+  const std::size_t popups_before = platform.popups().size();
+  EXPECT_EQ(CreateCommand().Run(dialog), CreateOutcome::kCancelled);
+  ASSERT_EQ(platform.popups().size(), popups_before + 1);
+  EXPECT_EQ(platform.popups().back()->text, "Writing the Version 7 job file.......");
+  EXPECT_EQ(platform.messages().back().text, "Progress Cancelled");
+  EXPECT_EQ(Bytes(dir / "sale.key"), "old key\n");
+  EXPECT_EQ(Bytes(dir / "sale.job"), "old job\n");
+  EXPECT_EQ(Bytes(dir / "sale.crz"), cruise_before);  // no log entry was added
+  EXPECT_TRUE(platform.main_window_enabled());
+
+  EXPECT_EQ(CreateCommand().Run(dialog), CreateOutcome::kDone);
+  const platform::PopupRecord& bar = *platform.popups().back();
+  EXPECT_GE(bar.upper, 299);  // the count rows and the 300 tree rows
+  EXPECT_EQ(bar.position, bar.upper);
+  EXPECT_EQ(bar.caption_history.back(), "Progress [100%]");
+  EXPECT_NE(Bytes(dir / "sale.job").find("\n7A"), std::string::npos);
+  EXPECT_EQ(Bytes(dir / "sale.key").substr(0, 4), "06V\n");
 }
 
 TEST(CreateCommand, NothingChosenDoesNothing) {

@@ -6,9 +6,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "cruisedb/columns.h"
 #include "legacy/import/import_files.h"
 #include "program_runner.h"
 #include "storage/storage.h"
+#include "support/decimal_comma_locale.h"
 
 namespace sw::testing {
 namespace {
@@ -110,12 +112,125 @@ TEST_F(CliConversion, QuestionWithoutYesOrNoOffATerminalStopsAndChangesNothing) 
   EXPECT_EQ(cli_.Run("", "--yes sale.key").exit_code, 0);
 }
 
-TEST_F(CliConversion, OverLongJobLineExitsWith1) {
-  std::ofstream(cli_.dir() / "sale.job", std::ios::app) << "5A" << std::string(104, 'x') << "\n";
+// The window's message stays; the command line adds the file, the line (as
+// an editor counts it, blank lines included) and its length.
+TEST_F(CliConversion, OverLongJobLineExitsWith1AndNamesTheLine) {
+  std::ofstream(cli_.dir() / "sale.job", std::ios::app) << "\n5A" << std::string(104, 'x') << "\n";
+  const std::size_t lines = sw::test::Version7JobLines(6, 1, true).size();
   const RunResult r = cli_.Run("", "sale.key");
   EXPECT_EQ(r.exit_code, 1);
-  EXPECT_EQ(r.err, "Stumpwright: JOB FILE IS CORRUPT!\nCANNOT CONTINUE!\n");
+  EXPECT_EQ(r.err, "Stumpwright: JOB FILE IS CORRUPT!\nCANNOT CONTINUE!\nstumpwright-cli: " +
+                       (cli_.dir() / "sale.job").string() + ": line " + std::to_string(lines + 2) +
+                       " has 106 characters; at most 105 are allowed\n");
   EXPECT_FALSE(fs::exists(cli_.dir() / "sale.crz"));
+
+  std::ofstream(cli_.dir() / "sale.key", std::ios::app) << std::string(120, 'k') << "\n";
+  const RunResult key = cli_.Run("", "sale.key");
+  EXPECT_EQ(key.exit_code, 1);
+  EXPECT_NE(key.err.find("Stumpwright: KEY FILE IS CORRUPT!\nCANNOT CONTINUE!\nstumpwright-cli: " +
+                         (cli_.dir() / "sale.key").string() + ": line 13 has 120 characters"),
+            std::string::npos)
+      << key.err;
+}
+
+// The command line under LC_ALL=de_DE.UTF-8: numbers keep their decimal
+// point both ways.
+TEST_F(CliConversion, NumbersKeepTheirDecimalsUnderADecimalCommaLocale) {
+  ASSERT_TRUE(sw::test::PrepareDecimalCommaLocale());  // LOCPATH for the child when compiled here
+  const std::vector<std::string> job = sw::test::Version7JobLines(6, 1, false, 42.5);
+  std::ofstream(cli_.dir() / "sale.job", std::ios::trunc) << sw::test::JoinLines(job);
+  const std::string env = std::string("LC_ALL=") + sw::test::kDecimalCommaLocale;
+  RunResult r = cli_.Run(env, "sale.key");
+  ASSERT_EQ(r.exit_code, 0) << r.err;
+  {
+    auto file = storage::Storage::Open(cli_.dir() / "sale.crz", storage::Storage::Mode::ReadOnly);
+    ASSERT_TRUE(file.ok());
+    EXPECT_EQ(file->GetView("CuttingUnitTable").Bind(cruisedb::col::Area).Get(0), 42.5);
+  }
+  r = cli_.Run(env, "--version7 --yes sale.crz");
+  ASSERT_EQ(r.exit_code, 0) << r.err;
+  std::ifstream in(cli_.dir() / "sale.job");
+  std::string first, unit;
+  std::getline(in, first);
+  std::getline(in, unit);
+  EXPECT_EQ(unit, job[1]);
+}
+
+// A folder is not "no such file".
+TEST_F(CliConversion, AFolderIsNamedAsAFolder) {
+  fs::create_directory(cli_.dir() / "cruises.key");
+  RunResult r = cli_.Run("", "cruises.key");
+  EXPECT_EQ(r.exit_code, 4);
+  EXPECT_EQ(r.err, "stumpwright-cli: cruises.key is a folder; give a file in it\n");
+  r = cli_.Run("", "absent.key");
+  EXPECT_EQ(r.err, "stumpwright-cli: no such file: absent.key\n");
+}
+
+// A base dictionary that is there but cannot be read is not "not found".
+TEST_F(CliConversion, UnreadableBaseDictionaryIsNotCalledMissing) {
+  std::ofstream(cli_.dir() / "CruiseDefault.stp", std::ios::trunc) << "not a storage file";
+  const RunResult r = cli_.Run("", "sale.key");
+  EXPECT_EQ(r.exit_code, 9);
+  EXPECT_NE(r.err.find("Basic Data Dictionary file\n(CruiseDefault.stp) could not be read:\n" +
+                       (cli_.dir() / "CruiseDefault.stp").string() + "\n"),
+            std::string::npos)
+      << r.err;
+  EXPECT_EQ(r.err.find("could not be found"), std::string::npos) << r.err;
+  EXPECT_FALSE(fs::exists(cli_.dir() / "sale.crz"));
+}
+
+// Damaged input: a flipped byte, a NUL byte, "nan" and a control character in
+// numeric fields, and a duplicated record. Converted with exit 0 and a
+// warning that counts and lists them, also kept in the file's MessageLog;
+// --strict refuses the file with exit 12 and changes nothing.
+TEST_F(CliConversion, DamagedJobFileIsConvertedWithAWarningOrRefusedWhenStrict) {
+  std::vector<std::string> lines = sw::test::Version7JobLines(6, 1, false);
+  std::vector<std::size_t> b_lines;
+  for (std::size_t i = 0; i < lines.size(); ++i)
+    if (lines[i].starts_with("7B")) b_lines.push_back(i);
+  ASSERT_GE(b_lines.size(), 3u);
+  lines[b_lines[0]][21] = static_cast<char>(lines[b_lines[0]][21] ^ 0x40);  // a flipped bit in DBH
+  lines[b_lines[1]][21] = '\0';                                              // a NUL byte in DBH
+  lines[b_lines[2]].replace(29, 3, "\x07 1");                                // a bell in TotHt
+  for (std::size_t i = b_lines[0] + 1; i < lines.size(); ++i)
+    if (lines[i].starts_with("7A")) {
+      lines[i].replace(40, 5, "  nan");  // KPI
+      break;
+    }
+  lines.push_back(lines[2]);  // the first stratum record again
+  const std::string job = sw::test::JoinLines(lines);
+  std::ofstream(cli_.dir() / "sale.job", std::ios::binary | std::ios::trunc) << job;
+
+  RunResult r = cli_.Run("", "--strict sale.key");
+  EXPECT_EQ(r.exit_code, 12) << r.err;
+  EXPECT_NE(r.err.find("ERROR: " + (cli_.dir() / "sale.job").string()), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("No cruise file was created; existing files are unchanged."), std::string::npos) << r.err;
+  EXPECT_FALSE(fs::exists(cli_.dir() / "sale.crz"));
+  std::ifstream in(cli_.dir() / "sale.job", std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), job);
+
+  r = cli_.Run("", "sale.key");
+  EXPECT_EQ(r.exit_code, 0) << r.err;
+  const std::size_t warning = r.err.find("WARNING: " + (cli_.dir() / "sale.job").string() + "\n");
+  ASSERT_NE(warning, std::string::npos) << r.err;
+  const std::string text = r.err.substr(warning);
+  EXPECT_NE(text.find("4 fields are damaged"), std::string::npos) << text;
+  EXPECT_NE(text.find(", 7B, DBH \""), std::string::npos) << text;
+  EXPECT_NE(text.find(", 7B, NUL byte in column 21 \"\\x00.0  0.0 8\""), std::string::npos) << text;
+  EXPECT_NE(text.find("\\x07"), std::string::npos) << text;
+  EXPECT_NE(text.find(", 7A, KPI \"  nan\""), std::string::npos) << text;
+  EXPECT_NE(text.find("1 record repeats the key of an earlier record:\nline " + std::to_string(lines.size()) +
+                      ", 3A, Stratum \"1\""),
+            std::string::npos)
+      << text;
+  EXPECT_NE(r.err.find("Cruise File Created"), std::string::npos);
+  auto file = storage::Storage::Open(cli_.dir() / "sale.crz", storage::Storage::Mode::ReadOnly);
+  ASSERT_TRUE(file.ok());
+  storage::View log = file->GetView("MessageLog");
+  ASSERT_EQ(log.Size(), 2u);
+  EXPECT_EQ(log.Bind(cruisedb::col::MsgNum).Get(1), "27");
+  EXPECT_EQ(log.Bind(cruisedb::col::Level).Get(1), "W");
+  EXPECT_NE(log.Bind(cruisedb::col::Note).Get(1).find(", 7A, KPI \"  nan\""), std::string::npos);
 }
 
 TEST_F(CliConversion, MissingCruiseFileIsNotCreated) {

@@ -4,9 +4,11 @@
 // cruise file read back.
 #include <gtest/gtest.h>
 
+#include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -19,6 +21,7 @@
 #include "legacy/import/import_files.h"
 #include "qt_app.h"
 #include "storage/storage.h"
+#include "support/decimal_comma_locale.h"
 
 namespace sw::gui {
 namespace {
@@ -53,7 +56,10 @@ TEST(WindowConversion, KeyFileBecomesACruiseFile) {
   ::testing::internal::CaptureStderr();
   window.file_box()->setFocus();
   QTest::keyClicks(window.file_box(), QString::fromStdString((dir / "sale7.key").string()));
-  QTest::keyClick(window.file_box(), Qt::Key_Return);  // confirms the path and presses Create
+  QTest::keyClick(window.file_box(), Qt::Key_Return);  // confirms the path
+  EXPECT_EQ(outcome, app::CreateOutcome::kNothing);
+  EXPECT_FALSE(fs::exists(dir / "sale7.crz"));
+  QTest::keyClick(window.file_box(), Qt::Key_Return);  // presses Create
   const std::string shown = ::testing::internal::GetCapturedStderr();
 
   EXPECT_EQ(outcome, app::CreateOutcome::kDone) << shown;
@@ -70,6 +76,117 @@ TEST(WindowConversion, KeyFileBecomesACruiseFile) {
   storage::View log = crz->GetView("MessageLog");
   ASSERT_EQ(log.Size(), 1u);
   EXPECT_EQ(log.Bind(cruisedb::col::Msg).Get(0), "Job and Key files converted to Cruise File");
+  fs::remove_all(dir);
+}
+
+// The window under a locale whose decimal separator is a comma (as Qt sets
+// it from LC_ALL=de_DE.UTF-8): a key file's pair becomes a cruise file and
+// the cruise file Version 7 files again, every number with its decimals.
+TEST(WindowConversion, NumbersKeepTheirDecimalsUnderADecimalCommaLocale) {
+  sw::testing::TestApplication();
+  sw::test::ScopedDecimalCommaLocale locale;
+  ASSERT_TRUE(locale.active());
+  AutoAnswer auto_answer;
+  std::string pattern = (fs::temp_directory_path() / "sw_conv_XXXXXX").string();
+  const fs::path dir = mkdtemp(pattern.data());
+  fs::copy_file(fs::path(SW_BIN_DIR) / "CruiseDefault.stp", dir / "CruiseDefault.stp");
+  std::ofstream(dir / "sale7.key") << sw::test::KeyFileText("06V", "sale7.job");
+  const std::vector<std::string> job = sw::test::Version7JobLines(12, 2, false, 42.5);
+  std::ofstream(dir / "sale7.job") << sw::test::JoinLines(job);
+
+  QtPlatform platform;
+  app::MainDialog dialog(platform);
+  ASSERT_TRUE(dialog.Initialise(dir, dir));
+  MainWindow window(dialog);
+  platform.SetMainWindow(&window);
+  app::CreateOutcome outcome = app::CreateOutcome::kNothing;
+  app::InstallCreateCommand(dialog, [&outcome](app::CreateOutcome o) { outcome = o; });
+  window.show();
+  ::testing::internal::CaptureStderr();
+  window.file_box()->setFocus();
+  QTest::keyClicks(window.file_box(), QString::fromStdString((dir / "sale7.key").string()));
+  QTest::keyClick(window.file_box(), Qt::Key_Return);
+  QTest::mouseClick(window.create_button(), Qt::LeftButton);
+  ASSERT_EQ(outcome, app::CreateOutcome::kDone) << ::testing::internal::GetCapturedStderr();
+  {
+    auto crz = storage::Storage::Open(dir / "sale7.crz", storage::Storage::Mode::ReadOnly);
+    ASSERT_TRUE(crz) << crz.status().message();
+    EXPECT_EQ(crz->GetView("CuttingUnitTable").Bind(cruisedb::col::Area).Get(0), 42.5);
+  }
+
+  window.file_box()->selectAll();
+  QTest::keyClicks(window.file_box(), QString::fromStdString((dir / "sale7.crz").string()));
+  QTest::keyClick(window.file_box(), Qt::Key_Return);
+  QTest::mouseClick(window.version7_box(), Qt::LeftButton);
+  QTest::mouseClick(window.create_button(), Qt::LeftButton);
+  const std::string shown = ::testing::internal::GetCapturedStderr();
+  ASSERT_EQ(outcome, app::CreateOutcome::kDone) << shown;
+  std::ifstream in(dir / "sale7.job");
+  std::string first, unit;
+  std::getline(in, first);
+  std::getline(in, unit);
+  EXPECT_EQ(unit, job[1]);
+  EXPECT_EQ(unit.substr(12, 7), "  42.50");
+  fs::remove_all(dir);
+}
+
+QWidget* VisibleProgressPopup() {
+  for (QWidget* w : QApplication::topLevelWidgets())
+    if (w->isVisible() && w->windowTitle().startsWith("Progress")) return w;
+  return nullptr;
+}
+
+// Cancel clicked with the mouse while the job file is being read: the import
+// stops, no cruise file is left and the job and key files are unchanged.
+TEST(WindowConversion, CancelClickedDuringTheImportLeavesNothing) {
+  sw::testing::TestApplication();
+  AutoAnswer auto_answer;
+  std::string pattern = (fs::temp_directory_path() / "sw_conv_XXXXXX").string();
+  const fs::path dir = mkdtemp(pattern.data());
+  fs::copy_file(fs::path(SW_BIN_DIR) / "CruiseDefault.stp", dir / "CruiseDefault.stp");
+  const std::string key = sw::test::KeyFileText("06V", "sale7.job");
+  const std::string job = sw::test::JoinLines(sw::test::Version7JobLines(400, 3, /*shuffled=*/false));
+  std::ofstream(dir / "sale7.key") << key;
+  std::ofstream(dir / "sale7.job") << job;
+
+  QtPlatform platform;
+  app::MainDialog dialog(platform);
+  ASSERT_TRUE(dialog.Initialise(dir, dir));
+  MainWindow window(dialog);
+  platform.SetMainWindow(&window);
+  app::CreateOutcome outcome = app::CreateOutcome::kNothing;
+  app::InstallCreateCommand(dialog, [&outcome](app::CreateOutcome o) { outcome = o; });
+  window.show();
+  window.file_box()->setFocus();
+  QTest::keyClicks(window.file_box(), QString::fromStdString((dir / "sale7.key").string()));
+  QTest::keyClick(window.file_box(), Qt::Key_Return);
+
+  // Runs at the first pump of the import, with the progress popup up and the
+  // main window disabled.
+  bool clicked = false;
+  bool main_window_disabled = false;
+  QTimer::singleShot(0, [&] {
+    QWidget* popup = VisibleProgressPopup();
+    if (popup == nullptr) return;
+    QPushButton* cancel = popup->findChild<QPushButton*>();
+    main_window_disabled = !window.isEnabled();
+    QTest::mouseClick(cancel, Qt::LeftButton);
+    clicked = true;
+  });
+  ::testing::internal::CaptureStderr();
+  QTest::mouseClick(window.create_button(), Qt::LeftButton);
+  const std::string shown = ::testing::internal::GetCapturedStderr();
+
+  ASSERT_TRUE(clicked) << shown;
+  EXPECT_TRUE(main_window_disabled);
+  EXPECT_EQ(outcome, app::CreateOutcome::kCancelled) << shown;
+  EXPECT_NE(shown.find("Progress Cancelled"), std::string::npos) << shown;
+  EXPECT_FALSE(fs::exists(dir / "sale7.crz"));
+  std::ifstream key_in(dir / "sale7.key"), job_in(dir / "sale7.job");
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(key_in), {}), key);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(job_in), {}), job);
+  EXPECT_TRUE(window.isEnabled());
+  QApplication::processEvents();
   fs::remove_all(dir);
 }
 

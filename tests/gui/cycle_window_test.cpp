@@ -72,7 +72,8 @@ TEST(CycleWindow, ChosenCycleBecomesACruiseFile) {
   driver.start();
   window.file_box()->setFocus();
   QTest::keyClicks(window.file_box(), QString::fromStdString((dir / "stands.wpx").string()));
-  QTest::keyClick(window.file_box(), Qt::Key_Return);  // confirms the path and presses Create
+  QTest::keyClick(window.file_box(), Qt::Key_Return);  // confirms the path
+  QTest::keyClick(window.file_box(), Qt::Key_Return);  // presses Create
   driver.stop();
   fs::current_path(old_folder);
 

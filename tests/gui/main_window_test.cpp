@@ -93,7 +93,25 @@ TEST_F(MainWindowTest, EnterInTheBoxChoosesTheTypedFileBeforeCreateRuns) {
   QTest::keyClick(window_->file_box(), Qt::Key_Return);
   EXPECT_EQ(dialog_.state().SelectedPath, "/data/new.crz");
   EXPECT_EQ(window_->create_button()->text(), "Open");
-  EXPECT_EQ(create_saw, "/data/new.crz");  // Enter also pressed the default button
+  // The first Enter only confirms the path: the options appear and can be
+  // ticked before anything is converted.
+  EXPECT_EQ(create_saw, "(not run)");
+  EXPECT_TRUE(Shown(window_->version7_box()));
+  QTest::mouseClick(window_->version7_box(), Qt::LeftButton);
+  EXPECT_EQ(dialog_.state().Version7Option, 1);
+  // The second Enter presses Create, with the option still ticked.
+  QTest::keyClick(window_->file_box(), Qt::Key_Return);
+  EXPECT_EQ(create_saw, "/data/new.crz");
+  EXPECT_EQ(dialog_.state().Version7Option, 1);
+  // Typing another path starts over: Enter confirms it and creates nothing.
+  create_saw = "(not run)";
+  window_->file_box()->selectAll();
+  QTest::keyClicks(window_->file_box(), "/data/other.key");
+  QTest::keyClick(window_->file_box(), Qt::Key_Enter);
+  EXPECT_EQ(create_saw, "(not run)");
+  EXPECT_EQ(dialog_.state().KeyFilePath, "/data/other.key");
+  QTest::mouseClick(window_->create_button(), Qt::LeftButton);
+  EXPECT_EQ(create_saw, "/data/other.key");
 }
 
 TEST_F(MainWindowTest, UnknownTypedFileIsRefusedAndShownAsChosen) {

@@ -70,6 +70,47 @@ TEST(QtProgress, ModalCancelByButtonIsSafeAndPositionIsKept) {
   QApplication::processEvents();  // runs the deferred deletions
 }
 
+// While the popup is modal the main window is disabled; the popup and its
+// Cancel button stay enabled and cancel by a real click and by the keyboard.
+TEST(QtProgress, ModalPopupOverADisabledMainWindowCancelsByClickAndKey) {
+  sw::testing::TestApplication();
+  QWidget main_window;
+  main_window.setWindowTitle("Main");
+  main_window.resize(300, 200);
+  main_window.show();
+  QtPlatform platform;
+  platform.SetMainWindow(&main_window);
+  for (bool by_mouse : {true, false}) {
+    SCOPED_TRACE(by_mouse ? "mouse" : "keyboard");
+    progress::ProgressWindow window(platform, "Progress");
+    window.LayoutWindow(1, 390);
+    window.SetProgressRange(0, 10, 1);
+    ASSERT_TRUE(window.BeginModal("Progress"));
+    EXPECT_FALSE(main_window.isEnabled());
+    QWidget* popup = PopupWindow();
+    ASSERT_NE(popup, nullptr);
+    QPushButton* cancel = popup->findChild<QPushButton*>();
+    ASSERT_NE(cancel, nullptr);
+    EXPECT_TRUE(popup->isEnabled());
+    EXPECT_TRUE(cancel->isEnabled()) << "the Cancel button is drawn disabled and ignores clicks";
+    window.SetProgressPos(3);
+    window.PumpMessages(true);
+    EXPECT_FALSE(window.IsCancelled());
+    if (by_mouse) {
+      QTest::mouseClick(cancel, Qt::LeftButton);
+    } else {
+      cancel->setFocus();
+      QTest::keyClick(cancel, Qt::Key_Space);
+    }
+    EXPECT_TRUE(window.IsCancelled());
+    window.PumpMessages(true);
+    EXPECT_FALSE(main_window.isEnabled()) << "stays disabled until the progress window is closed";
+    window.Close();
+    EXPECT_TRUE(main_window.isEnabled());
+  }
+  QApplication::processEvents();  // runs the deferred deletions
+}
+
 TEST(QtPump, QuitRequestIsHeldBackAndReported) {
   sw::testing::TestApplication();
   QtPlatform platform;

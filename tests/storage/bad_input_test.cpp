@@ -1,5 +1,6 @@
 // Bad input: truncated, foreign, corrupted and lying files are reported as
-// errors naming the problem, never crash, hang or allocate without bound.
+// errors naming the problem, never crash, hang or allocate without bound
+// (what the reader refuses: docs/storage-format.md).
 #include <gtest/gtest.h>
 
 #include <random>

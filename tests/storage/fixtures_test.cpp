@@ -1,5 +1,6 @@
 // The fixture corpus: every file reads as its dump text, dump -> restore ->
-// dump is stable, and every file survives commits that rewrite its views.
+// dump is stable, and every file survives commits that rewrite its views
+// (the format: docs/storage-format.md).
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
@@ -7,6 +8,7 @@
 #include <cstdio>
 #include <sstream>
 
+#include "support/decimal_comma_locale.h"
 #include "test_util.h"
 
 namespace sw::storage::testing {
@@ -17,6 +19,23 @@ TEST(Fixtures, EveryFileDumpsExactlyToItsText) {
   ASSERT_GE(names.size(), 46u);
   for (const auto& n : names) {
     EXPECT_EQ(Dump(FixtureDir() / (n + ".mk4")), ReadAll(FixtureDir() / (n + ".txt"))) << n;
+  }
+}
+
+// The dump text's numbers do not follow the process locale: under one with a
+// decimal comma every fixture still dumps to its text and restores from it.
+TEST(Fixtures, DumpTextIgnoresADecimalCommaLocale) {
+  sw::test::ScopedDecimalCommaLocale locale;
+  ASSERT_TRUE(locale.active());
+  ScratchDir dir;
+  for (const auto& n : FixtureNames()) {
+    if (n == "toplevel_field") continue;
+    const std::string text = ReadAll(FixtureDir() / (n + ".txt"));
+    EXPECT_EQ(Dump(FixtureDir() / (n + ".mk4")), text) << n;
+    const auto out = dir / (n + ".restored");
+    Status st = RestoreDump(text, out);
+    ASSERT_TRUE(st.ok()) << n << ": " << st.message();
+    EXPECT_EQ(Dump(out), text) << n;
   }
 }
 
@@ -48,6 +67,18 @@ int RunDump(const std::string& args, std::string* out) {
   while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) out->append(buf, n);
   const int status = ::pclose(p);
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+TEST(DumpProgram, HelpIsShownAndUnknownOptionsRefused) {
+  std::string out;
+  EXPECT_EQ(RunDump("--help", &out), 0);
+  EXPECT_EQ(out.rfind("usage: stumpwright-dump FILE\n       stumpwright-dump --restore TEXT OUT\n", 0), 0u) << out;
+  out.clear();
+  EXPECT_EQ(RunDump("-h", &out), 0);
+  EXPECT_NE(out.find("usage"), std::string::npos);
+  out.clear();
+  EXPECT_EQ(RunDump("--frobnicate", &out), 2);
+  EXPECT_EQ(out, "");
 }
 
 TEST(DumpProgram, PrintsEveryFixtureAndRestoresWithoutOverwriting) {

@@ -6,6 +6,7 @@
 #include <climits>
 #include <cmath>
 #include <cstring>
+#include <optional>
 
 #include "legacy/line.h"
 
@@ -22,6 +23,7 @@ int ClampInt(std::int64_t value) {
 }
 
 void Convert(const FieldSpec& def, FieldValue& value) {
+  value.decimals = -1;
   switch (def.conv) {
     case Conv::Real: {
       double v = Atof(value.text);
@@ -95,6 +97,13 @@ void AppendField(std::string& out, const FieldSpec& def, const FieldValue& value
     out += def.format;
     return;
   }
+  if (value.decimals >= 0 && def.conv == Conv::Real) {
+    int width = 0, precision = 0;
+    if (ParseFixedFormat(def.format, width, precision)) {
+      out += legacy::Format("%*.*f", width, value.decimals, value.real);
+      return;
+    }
+  }
   SimpleConversion c;
   if (ParseSimpleConversion(def.format, c)) {
     char buffer[400];
@@ -143,12 +152,27 @@ void AppendField(std::string& out, const FieldSpec& def, const FieldValue& value
   }
 }
 
+// The decimals that keep a Real field's number in its columns, when the
+// format's own decimals do not and fewer do; -1 otherwise.
+int NarrowedDecimals(const FieldSpec& def, const FieldValue& value) {
+  int width = 0, precision = 0;
+  if (def.conv != Conv::Real || !ParseFixedFormat(def.format, width, precision)) return -1;
+  if (static_cast<int>(def.end - def.start) != width) return -1;
+  if (legacy::Format(def.format, value.real).size() <= static_cast<std::size_t>(width)) return -1;
+  std::optional<std::string> fitted = FitDecimals(value.real, width, precision);
+  if (!fitted) return -1;
+  const std::size_t dot = fitted->find('.');
+  return dot == std::string::npos ? 0 : static_cast<int>(fitted->size() - dot - 1);
+}
+
 void SetRealValue(FieldValue& value, double v) {
+  value.decimals = -1;
   value.real = std::isfinite(v) ? v : 0.0;
   value.whole = WholePart(value.real);
 }
 
 void SetWholeValue(FieldValue& value, std::int64_t v) {
+  value.decimals = -1;
   value.whole = v;
   value.real = static_cast<double>(v);
 }
@@ -180,6 +204,24 @@ bool IsMalformedNumber(std::string_view text, Conv conv) {
   return digits == 0 || i != text.size();
 }
 
+std::string ListDiagnostics(const Diagnostics& entries, std::size_t limit) {
+  std::string out;
+  for (std::size_t i = 0; i < entries.size() && i < limit; ++i) {
+    const FieldDiagnostic& d = entries[i];
+    out += "line " + std::to_string(d.line) + ", " + d.record + ", " + d.field + " \"";
+    for (unsigned char c : d.text) {
+      if (c >= 0x20 && c < 0x7F) {
+        out += static_cast<char>(c);
+      } else {
+        out += legacy::Format("\\x%02X", c);
+      }
+    }
+    out += "\"\n";
+  }
+  if (entries.size() > limit) out += "... and " + std::to_string(entries.size() - limit) + " more\n";
+  return out;
+}
+
 std::int64_t WholePart(double value) {
   if (std::isnan(value)) return 0;
   if (value >= 9223372036854775807.0) return INT64_MAX;
@@ -194,7 +236,14 @@ JobRecord::JobRecord(const RecordLayout& layout) : layout_(&layout), fields_(lay
 void JobRecord::Parse(const RecordLayout& layout, std::string_view line, std::size_t line_number,
                       Diagnostics* diagnostics) {
   std::size_t nul = line.find('\0');
-  if (nul != std::string_view::npos) line = line.substr(0, nul);
+  if (nul != std::string_view::npos) {
+    // The rest of the line is lost, as it was to the C strings of older
+    // readers; it is reported, never passed over.
+    if (diagnostics != nullptr)
+      diagnostics->push_back({line_number, std::string(layout.name), "NUL byte in column " + std::to_string(nul),
+                              std::string(line.substr(nul, 10))});
+    line = line.substr(0, nul);
+  }
   layout_ = &layout;
   fields_.resize(layout.fields.size());
   for (std::size_t i = 0; i < layout.fields.size(); ++i)
@@ -244,6 +293,25 @@ std::string JobRecord::Format() const {
     for (std::size_t i = 0; i < group.fields.size(); ++i) AppendField(out, group.fields[i], groups_[g][i]);
   }
   return out;
+}
+
+std::vector<NarrowedField> JobRecord::NarrowToFit() {
+  std::vector<NarrowedField> narrowed;
+  if (layout_ == nullptr) return narrowed;
+  auto narrow = [&](const FieldSpec& def, FieldValue& value) {
+    const int decimals = NarrowedDecimals(def, value);
+    if (decimals < 0) return;
+    std::string before = legacy::Format(def.format, value.real);
+    value.decimals = decimals;
+    std::string after;
+    AppendField(after, def, value);
+    narrowed.push_back({def.name, std::move(before), std::move(after)});
+  };
+  for (std::size_t i = 0; i < layout_->fields.size(); ++i) narrow(layout_->fields[i], fields_[i]);
+  for (std::size_t g = 0; g < groups_count_; ++g)
+    for (std::size_t i = 0; i < layout_->groups[g].fields.size(); ++i)
+      narrow(layout_->groups[g].fields[i], groups_[g][i]);
+  return narrowed;
 }
 
 std::string JoinedFormat(const RecordLayout& layout, std::size_t groups) {

@@ -43,8 +43,10 @@ struct RecordLayout {
   std::span<const GroupSpec> groups = {};
 };
 
-// A numeric field whose text is not a number as a whole. The value read is
-// what the C conversion gives (0 for nothing usable); the entry only reports.
+// A numeric field whose text is not a number as a whole (the value read is
+// what the C conversion gives, 0 for nothing usable), or a NUL byte that
+// ends a line early (field "NUL byte in column N", the text from it on).
+// The entry only reports.
 struct FieldDiagnostic {
   std::size_t line = 0;
   std::string record;  // layout name
@@ -53,6 +55,11 @@ struct FieldDiagnostic {
 };
 using Diagnostics = std::vector<FieldDiagnostic>;
 
+// The first `limit` entries, one line each: line 12, 7B, DBH "1x.5".
+// Bytes that are not printable are shown as \xNN; a last line says how
+// many more there are.
+std::string ListDiagnostics(const Diagnostics& entries, std::size_t limit);
+
 // A field's value: its text (as FixedField gives it when parsed) and, for
 // numeric fields, the converted number. `whole` is the whole part of `real`
 // for Real fields and the integer itself for Int and Long fields.
@@ -60,6 +67,15 @@ struct FieldValue {
   std::string text;
   double real = 0.0;
   std::int64_t whole = 0;
+  int decimals = -1;  // for a narrowed Real field: the decimals written instead of the format's
+};
+
+// A real field written with fewer decimals than its format asks for, so that
+// it keeps its columns: the text the format would write and the text written.
+struct NarrowedField {
+  std::string_view field;
+  std::string before;
+  std::string after;
 };
 
 // True for text that is a number as the C library reads it, as a whole:
@@ -109,6 +125,11 @@ class JobRecord {
 
   // The record as one line, without the line end, with each field's format.
   std::string Format() const;
+
+  // Gives every real field whose number is wider than its columns the most
+  // decimals that fit, rounded. Returns the fields so narrowed; a field whose
+  // whole part does not fit is left as it is (the line then stays too wide).
+  std::vector<NarrowedField> NarrowToFit();
 
  private:
   const RecordLayout* layout_ = nullptr;

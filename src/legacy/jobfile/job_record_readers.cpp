@@ -85,6 +85,26 @@ bool CarriesOnlyKey(const JobRecord& record) {
   return record.GroupCount() == 0;
 }
 
+// The fields that identify a record of a kind: none for the cruise record
+// (there is one), the unit, the stratum, the stratum and unit, the tree key.
+std::vector<std::string_view> KeyFieldNames(RecordType type) {
+  switch (type) {
+    case RecordType::Cruise: return {};
+    case RecordType::CuttingUnit: return {col::CutUnit.name};
+    case RecordType::Stratum: return {col::Stratum.name};
+    case RecordType::StratumUnit: return {col::Stratum.name, col::CutUnit.name};
+    default: return {col::Stratum.name, col::CutUnit.name, col::Plot.name, col::Tree.name};
+  }
+}
+
+// The text of the header field named `name`, or nullptr.
+const std::string* FieldNamed(const JobRecord& r, std::string_view name) {
+  const auto& fields = r.layout()->fields;
+  for (std::size_t i = 0; i < fields.size(); ++i)
+    if (fields[i].name == name) return &r.Text(i);
+  return nullptr;
+}
+
 struct TreeEntry {
   std::size_t row;
   bool split_pending;  // the last A line was a KPI split part (99999, count 0)
@@ -97,6 +117,10 @@ struct JobRecordReaders::State {
   JobFileContext ctx;
   bool v6;
   Diagnostics diagnostics;
+  Diagnostics repeats;
+  // Keys seen, by record kind; for A records whether the last one with the
+  // key was a KPI split part (so that the next one continues it).
+  std::unordered_map<std::string, bool> seen_keys;
   JobRecord record;   // the current line
   JobRecord scratch;  // a second reading of the same line
   bool count_flag = false;
@@ -297,6 +321,63 @@ JobRecordReaders::JobRecordReaders(const JobTables& tables, JobFileContext conte
 JobRecordReaders::~JobRecordReaders() = default;
 
 const Diagnostics& JobRecordReaders::diagnostics() const { return state_->diagnostics; }
+const Diagnostics& JobRecordReaders::repeats() const { return state_->repeats; }
+
+namespace {
+
+// Notes `record` (of `type`, from line `line_number`) in `s.repeats` when its
+// key was seen before.
+void NoteRepeatedKey(std::unordered_map<std::string, bool>& seen, Diagnostics& repeats, RecordType type, bool v6,
+                     const JobRecord& record, std::size_t line_number) {
+  if (type == RecordType::Ignored || (v6 && (type == RecordType::PartE || type == RecordType::PartD))) return;
+  std::string names;
+  std::string values;
+  for (std::string_view name : KeyFieldNames(type)) {
+    const std::string* text = FieldNamed(record, name);
+    names += (names.empty() ? "" : "/") + std::string(name);
+    values += (values.empty() ? "" : "/") + TrimBoth(text != nullptr ? *text : std::string());
+  }
+  const std::string kind(record.layout()->name);
+  auto note = [&](const std::string& key, const std::string& field, const std::string& text, bool split_part) {
+    auto [it, added] = seen.try_emplace(kind + "|" + key, split_part);
+    if (!added) {
+      const bool continues_split = it->second;
+      it->second = split_part;
+      if (continues_split) return;
+      repeats.push_back({line_number, kind, field, text});
+    }
+  };
+  const bool log_lines = type == RecordType::PartC || type == RecordType::PartD || (v6 && type == RecordType::PartB);
+  if (!log_lines) {
+    bool split_part = false;
+    if (type == RecordType::PartA) {
+      const std::string* kpi = FieldNamed(record, col::KPI.name);
+      const std::string* count = FieldNamed(record, col::TreeCnt.name);
+      split_part = kpi != nullptr && count != nullptr && Atol(*kpi) == 99999 && Atof(*count) == 0;
+    }
+    note(FoldedKey({values}), names, values, split_part);
+    return;
+  }
+  // Log lines: each log is identified by the tree key and its log number.
+  auto log = [&](const std::string& log_number) {
+    note(FoldedKey({values, TrimBoth(log_number)}), names + "/" + std::string(col::LogNum.name),
+         values + "/" + TrimBoth(log_number), false);
+  };
+  if (const std::string* number = FieldNamed(record, col::LogNum.name); number != nullptr) {
+    if (!EndsLogs(*number)) log(*number);
+  }
+  for (std::size_t g = 0; g < record.GroupCount(); ++g) {
+    const auto& fields = record.layout()->groups[g].fields;
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+      if (fields[i].name != col::LogNum.name) continue;
+      const std::string& number = record.GroupField(g, i).text;
+      if (EndsLogs(number)) return;  // the readers stop at the first missing log number
+      log(number);
+    }
+  }
+}
+
+}  // namespace
 
 void JobRecordReaders::ReadRecord(std::string_view line, std::size_t line_number) {
   State& s = *state_;
@@ -308,10 +389,12 @@ void JobRecordReaders::ReadRecord(std::string_view line, std::size_t line_number
     s.record.Parse(kUnit6, line, line_number, &s.diagnostics);
     ReadUnitRecord(s.record);
     s.record.Parse(kStratumUnit4A, line);
+    NoteRepeatedKey(s.seen_keys, s.repeats, type, s.v6, s.record, line_number);
     ReadStratumUnitRecord(s.record);
     return;
   }
   s.record.Parse(*layout, line, line_number, &s.diagnostics);
+  NoteRepeatedKey(s.seen_keys, s.repeats, type, s.v6, s.record, line_number);
   switch (type) {
     case RecordType::Cruise: ReadCruiseRecord(s.record); break;
     case RecordType::CuttingUnit: ReadUnitRecord(s.record); break;

@@ -79,6 +79,13 @@ class JobRecordReaders {
 
   // Numeric fields that were not numbers, in file order.
   const Diagnostics& diagnostics() const;
+  // Records whose key repeats the key of an earlier record of the same kind,
+  // in file order: `field` names the key's columns and `text` gives its
+  // values, joined by "/". A tree's further A records that continue a KPI
+  // split (after one with KPI 99999 and count 0), a tree's several log lines
+  // and the stratum-unit records of Version 6 files (which also name a unit)
+  // are not repeats; logs repeat when their log number does.
+  const Diagnostics& repeats() const;
 
  private:
   struct State;

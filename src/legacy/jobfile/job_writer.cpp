@@ -1,9 +1,11 @@
 // Cruise tables to a Version 7 job file (see job_writer.h).
 //
 // Every record is filled into a JobRecord of its layout (job_layouts.h) and
-// formatted by it. A record whose formatted text is not exactly as wide as
-// its layout has a value that would shift the rest of the line; such values
-// are refused by table, row and column and the file is not written.
+// formatted by it. A number wider than its columns is written with as many
+// decimals as fit and listed in the notes shown after writing. A record that
+// is still not exactly as wide as its layout has a value that would shift
+// the rest of the line (a whole part or a text too long); such values are
+// refused by table, row and column and the file is not written.
 #include "legacy/jobfile/job_writer.h"
 
 #include <algorithm>
@@ -18,6 +20,7 @@
 #include "legacy/jobfile/job_layouts.h"
 #include "legacy/jobfile/job_record.h"
 #include "legacy/jobfile/text_key.h"
+#include "legacy/jobfile/unit_acres.h"
 #include "legacy/line.h"
 
 namespace sw::legacy::jobfile {
@@ -93,13 +96,17 @@ struct LogRun {
 // Writes the record groups of one job file.
 class JobFileComposer {
  public:
-  JobFileComposer(const cruisedb::CruiseTables& tables, ExportReport& report, std::ostream& out)
-      : t_(tables), report_(report), out_(out) {}
+  JobFileComposer(const cruisedb::CruiseTables& tables, ExportReport& report, std::ostream& out,
+                  const RowProgress& progress)
+      : t_(tables), report_(report), out_(out), progress_(progress) {}
 
   void Write();
+  bool stopped() const { return stopped_; }
 
  private:
   void Emit(const JobRecord& record, std::string_view table, std::size_t row);
+  // After each count or tree row; false once the caller asked to stop.
+  bool Tick();
   void Refuse(const JobRecord& record, std::string_view table, std::size_t row);
   void SetKey(JobRecord& r, const BoundString& stratum, const BoundString& unit, const BoundString& plot,
               const BoundString& tree, std::size_t row) const;
@@ -120,6 +127,9 @@ class JobFileComposer {
   const cruisedb::CruiseTables& t_;
   ExportReport& report_;
   std::ostream& out_;
+  const RowProgress& progress_;
+  std::size_t rows_done_ = 0;
+  bool stopped_ = false;
   std::string cruise_no_ = "     ";
   std::optional<std::unordered_map<std::string, std::string>> methods_;
   std::unordered_set<std::string> tree_plots_;  // Stratum, CutUnit, Plot of every tree
@@ -141,9 +151,23 @@ void JobFileComposer::Emit(const JobRecord& record, std::string_view table, std:
   const RecordLayout& layout = *record.layout();
   std::size_t width = Width(layout.fields);
   for (std::size_t g = 0; g < record.GroupCount(); ++g) width += Width(layout.groups[g].fields);
-  if (line.size() != width || line.find_first_of("\n\r") != std::string::npos) {
-    Refuse(record, table, row);
-    return;
+  auto keeps_columns = [&](const std::string& text) {
+    return text.size() == width && text.find_first_of("\n\r") == std::string::npos;
+  };
+  if (!keeps_columns(line)) {
+    // Numbers wider than their columns at the format's decimals are written
+    // with fewer decimals; each one is listed for the user.
+    JobRecord narrowed = record;
+    std::vector<NarrowedField> fields = narrowed.NarrowToFit();
+    std::string retry = fields.empty() ? line : narrowed.Format();
+    if (!keeps_columns(retry)) {
+      Refuse(narrowed, table, row);
+      return;
+    }
+    for (const NarrowedField& f : fields)
+      report_.Note(std::string(table) + " row " + std::to_string(row + 1) + ", " + std::string(f.field) + " \"" +
+                   f.before + "\" is written as \"" + f.after + "\" (fewer decimals fit its columns)");
+    line = std::move(retry);
   }
   if (report_.refused()) return;  // the file will not be kept
   line += '\n';
@@ -156,6 +180,10 @@ void JobFileComposer::Refuse(const JobRecord& record, std::string_view table, st
   auto check = [&](const FieldSpec& def, const std::string& text, double real, std::int64_t whole) {
     if (def.conv == Conv::Literal) return;
     std::size_t width = def.end - def.start;
+    int format_width = 0, precision = 0;
+    if (def.conv == Conv::Real && ParseFixedFormat(def.format, format_width, precision) &&
+        FitDecimals(real, static_cast<int>(width), precision))
+      return;  // written with fewer decimals
     std::string written = FieldText(def, text, real, whole);
     if (!FitsField(def.conv == Conv::Text ? text : written, width))
       report_.Refuse(table, row, def.name, def.conv == Conv::Text ? text : written,
@@ -197,8 +225,15 @@ void JobFileComposer::Write() {
   if (t_.strata.Size() > 0) WriteStratumRecords();
   if (t_.strata.Size() > 0 && t_.units.Size() > 0) WriteStratumUnitRecords();
   if (t_.counts.Size() > 0) WriteCountRecords();
-  if (t_.trees.Size() > 0 || t_.logs.Size() > 0) WriteTreeRecords();
-  WriteNullPlotRecords();
+  if (!stopped_ && (t_.trees.Size() > 0 || t_.logs.Size() > 0)) WriteTreeRecords();
+  if (!stopped_) WriteNullPlotRecords();
+}
+
+bool JobFileComposer::Tick() {
+  if (stopped_) return false;
+  ++rows_done_;
+  if (progress_ && !progress_(rows_done_, t_.counts.Size() + t_.trees.Size())) stopped_ = true;
+  return !stopped_;
 }
 
 std::string JobFileComposer::WriteCruiseRecord() {
@@ -288,7 +323,11 @@ void JobFileComposer::WriteStratumUnitRecords() {
         std::string name(piece.substr(first, piece.find_last_not_of(' ') - first + 1));
         auto it = acres.find(FoldedKey({UpperTrimmed(name)}));
         r.SetText(su4CutUnit, name);
-        r.SetReal(su4UnitAcres, it == acres.end() ? 0.0 : it->second);
+        // The acres as the unit's 2A record carries them, so that the import's
+        // check finds both records agree.
+        double area = it == acres.end() ? 0.0 : it->second;
+        std::optional<std::string> acres_text = StratumUnitAcresText(area);
+        r.SetReal(su4UnitAcres, acres_text ? Atof(*acres_text) : area);
         Emit(r, table::StratumTable, row);
       }
       start = comma + 1;
@@ -319,6 +358,7 @@ void JobFileComposer::WriteCountRecords() {
   int plot = 9999;
   int tree = 999;
   for (std::size_t row = 0; row < v.Size(); ++row) {
+    if (!Tick()) return;
     std::int64_t count = Count.Get(row);
     std::int64_t kpi = SumKPI.Get(row);
     if (kpi <= kMaxKpi && count <= 0 && kpi <= 0) continue;
@@ -422,6 +462,7 @@ void JobFileComposer::WriteTreeRecords() {
 
   JobRecord a(kTree7A), b(kTree7B), e(kRemarks7E);
   for (std::size_t row = 0; row < v.Size(); ++row) {
+    if (!Tick()) return;
     SetKey(a, Stratum, CutUnit, Plot, Tree, row);
     tree_plots_.insert(FoldedKey({a.Text(kStratum), a.Text(kCutUnit), a.Text(kPlot)}));
     std::string cm = CM.Get(row);
@@ -602,8 +643,14 @@ std::vector<std::pair<std::int64_t, std::int64_t>> SplitKpi(std::int64_t kpi, st
 }
 
 bool WriteJobFile(const cruisedb::CruiseTables& tables, ExportReport& report, std::ostream& out) {
-  JobFileComposer(tables, report, out).Write();
-  return !report.refused();
+  return WriteJobFile(tables, report, out, RowProgress());
+}
+
+bool WriteJobFile(const cruisedb::CruiseTables& tables, ExportReport& report, std::ostream& out,
+                  const RowProgress& progress) {
+  JobFileComposer composer(tables, report, out, progress);
+  composer.Write();
+  return !report.refused() && !composer.stopped();
 }
 
 }  // namespace sw::legacy::jobfile

@@ -6,7 +6,9 @@
 // record that the readers use too).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <ostream>
 #include <string>
 #include <utility>
@@ -22,6 +24,13 @@ namespace sw::legacy::jobfile {
 // (the text is then not to be used); things the user should know about a
 // file that was written are noted there. False when a value was refused.
 bool WriteJobFile(const cruisedb::CruiseTables& tables, ExportReport& report, std::ostream& out);
+
+// Told after each count and tree row: the rows done and all such rows. When
+// it returns false the writing stops at once; WriteJobFile then returns
+// false and the text written so far is not a job file.
+using RowProgress = std::function<bool(std::size_t done, std::size_t total)>;
+bool WriteJobFile(const cruisedb::CruiseTables& tables, ExportReport& report, std::ostream& out,
+                  const RowProgress& progress);
 
 }  // namespace sw::legacy::jobfile
 

@@ -6,6 +6,7 @@
 #include "legacy/keyfile/key_export.h"
 
 #include <array>
+#include <optional>
 #include <ostream>
 
 #include "cruisedb/columns.h"
@@ -43,6 +44,22 @@ class FieldChecker {
   template <class T>
   void Number(std::string_view column, const char* format, T value, std::size_t width) const {
     Number(column, format, value, width, width);
+  }
+  // A real number that does not fit at its format's decimals is written
+  // with fewer (see KeyNumberText) and listed in the notes.
+  void Number(std::string_view column, const char* format, double value, std::size_t width, std::size_t room) const {
+    std::optional<std::string> written = KeyNumberText(format, value, room);
+    const std::string full = legacy::Format(format, value);
+    if (!written || written->size() > width) {
+      Refuse(column, full, room);
+      return;
+    }
+    const std::size_t first = written->find_first_not_of(' ');
+    const std::size_t kept = full.find_first_not_of(' ');
+    if (*written != full)
+      report_.Note(std::string(table_) + " row " + std::to_string(row_ + 1) + ", " + std::string(column) + " \"" +
+                   full.substr(kept == std::string::npos ? 0 : kept) + "\" is written as \"" +
+                   written->substr(first == std::string::npos ? 0 : first) + "\" (fewer decimals fit its columns)");
   }
   template <class T>
   void Number(std::string_view column, const char* format, T value, std::size_t width, std::size_t room) const {

@@ -2,6 +2,7 @@
 #include "legacy/keyfile/key_records.h"
 
 #include <algorithm>
+#include <regex>
 
 #include "legacy/keyfile/default_volume_equations.h"
 #include "legacy/line.h"
@@ -28,6 +29,25 @@ double Coefficient(std::string_view line, std::size_t first, std::size_t width, 
 
 // Text cut to its field width.
 std::string Fit(std::string_view text, std::size_t width) { return std::string(text.substr(0, width)); }
+
+// The record format with each real conversion "%W.Pf" turned into "%Ws", so
+// that the numbers are handed over as text already fitted to their columns.
+std::string TextFormat(std::string_view format) {
+  static const std::regex kReal("%([0-9]+)\\.[0-9]+f");
+  return std::regex_replace(std::string(format), kReal, "%$1s");
+}
+
+// A number as KeyNumberText writes it into all the columns of its format.
+std::string NumberText(const char* format, double value, std::size_t room) {
+  std::optional<std::string> text = KeyNumberText(format, value, room);
+  return text ? *text : Format(format, value);  // too wide: the export refuses such a value first
+}
+
+std::string NumberText(const char* format, double value) {
+  int width = 0, precision = 0;
+  ParseFixedFormat(format, width, precision);
+  return NumberText(format, value, static_cast<std::size_t>(width));
+}
 
 bool IsBlankCode(std::string_view code) { return code == " "; }
 
@@ -373,6 +393,18 @@ QualityEquation ReadQualityRecord6(std::string_view line) {
   return e;
 }
 
+std::optional<std::string> KeyNumberText(const char* format, double value, std::size_t room) {
+  int width = 0, precision = 0;
+  if (!ParseFixedFormat(format, width, precision)) return std::nullopt;
+  std::string text = Format(format, value);
+  const std::size_t first = text.find_first_not_of(' ');
+  const std::size_t digits = first == std::string::npos ? 0 : text.size() - first;
+  if (text.size() <= static_cast<std::size_t>(width) && digits <= room) return text;
+  std::optional<std::string> fitted = FitDecimals(value, static_cast<int>(room), precision);
+  if (!fitted) return std::nullopt;
+  return Format("%*s", width, fitted->c_str());
+}
+
 std::string FormatVolumeRecord(const VolumeEquation& e) {
   namespace l = volume_layout;
   std::string flags = e.flags.substr(0, 5);
@@ -384,9 +416,12 @@ std::string FormatVolumeRecord(const VolumeEquation& e) {
     if (flags[3] == '1') mark3 = '1';
   }
   if ((e.region == "9" || e.region == "09") && flags == "00110") mark2 = mark3 = '0';
-  return Format(l::kFormat, Fit(e.species, l::kSpecies.width()).c_str(), Fit(e.product, l::kProduct.width()).c_str(),
-                Fit(e.number, l::kNumber.width()).c_str(), e.stump, flags[0], e.top_dib_primary, flags[1], flags[2],
-                flags[3], e.top_dib_secondary, mark2, mark3, e.zscore, e.upper_stem_height, e.reference_height);
+  static const std::string format = TextFormat(l::kFormat);
+  return Format(format.c_str(), Fit(e.species, l::kSpecies.width()).c_str(),
+                Fit(e.product, l::kProduct.width()).c_str(), Fit(e.number, l::kNumber.width()).c_str(),
+                NumberText("%3.1f", e.stump).c_str(), flags[0], NumberText("%4.1f", e.top_dib_primary).c_str(),
+                flags[1], flags[2], flags[3], NumberText("%4.1f", e.top_dib_secondary).c_str(), mark2, mark3,
+                NumberText("%7.3f", e.zscore).c_str(), e.upper_stem_height, e.reference_height);
 }
 
 std::string FormatValueRecord(const ValueEquation& e) {
@@ -394,23 +429,29 @@ std::string FormatValueRecord(const ValueEquation& e) {
   std::string out = Format(l::kHeadFormat, Fit(e.species, l::kSpecies.width()).c_str(),
                            Fit(e.product, l::kProduct.width()).c_str(), Fit(e.number, l::kNumber.width()).c_str(),
                            Fit(e.grade, l::kGrade.width()).c_str());
-  for (double c : e.coefficients) out += Format(l::kCoefficientFormat, c);
+  for (double c : e.coefficients) out += NumberText(l::kCoefficientFormat, c);
   out += '\n';
   return out;
 }
 
 std::string FormatWeightRecord(const WeightEquation& e) {
   namespace l = weight_layout;
-  return Format(l::kFormat, Fit(e.species, l::kSpecies.width()).c_str(), Fit(e.product, l::kProduct.width()).c_str(),
-                Fit(e.number, l::kNumber.width()).c_str(), e.factor, e.percent,
+  static const std::string format = TextFormat(l::kFormat);
+  return Format(format.c_str(), Fit(e.species, l::kSpecies.width()).c_str(),
+                Fit(e.product, l::kProduct.width()).c_str(), Fit(e.number, l::kNumber.width()).c_str(),
+                NumberText("%9.4f", e.factor).c_str(), NumberText("%9.4f", e.percent, l::kPercentRoom).c_str(),
                 Fit(e.live_dead, l::kLiveDead.width()).c_str());
 }
 
 std::string FormatQualityRecord(const QualityEquation& e) {
   namespace l = quality_layout;
   const auto& c = e.coefficients;
-  return Format(l::kFormat, Fit(e.species, l::kSpecies.width()).c_str(), Fit(e.number, l::kNumber.width()).c_str(),
-                e.year, Fit(e.grade, l::kGrade.width()).c_str(), c[0], c[1], c[2], c[3], c[4], c[5]);
+  static const std::string format = TextFormat(l::kFormat);
+  return Format(format.c_str(), Fit(e.species, l::kSpecies.width()).c_str(),
+                Fit(e.number, l::kNumber.width()).c_str(), e.year, Fit(e.grade, l::kGrade.width()).c_str(),
+                NumberText("%8.4f", c[0]).c_str(), NumberText("%8.4f", c[1]).c_str(),
+                NumberText("%8.4f", c[2]).c_str(), NumberText("%8.4f", c[3]).c_str(),
+                NumberText("%8.4f", c[4]).c_str(), NumberText("%8.4f", c[5]).c_str());
 }
 
 }  // namespace sw::legacy::keyfile

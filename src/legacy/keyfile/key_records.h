@@ -65,6 +65,9 @@ inline constexpr Field kFactor{16, 25};
 inline constexpr Field kPercent{25, 34};
 inline constexpr Field kLiveDead{34, 35};
 inline constexpr const char* kFormat = "%-6s%2s%8s%9.4f%9.4f%1s\n";
+// The reader takes the factor from a field that ends with the percent's first
+// column, so the percent keeps that column blank: 8 of its 9 for digits.
+inline constexpr std::size_t kPercentRoom = kPercent.end - kPercent.start - 1;
 }  // namespace weight_layout
 
 // Version 7 quality-adjustment record, 75 characters.
@@ -77,6 +80,12 @@ inline constexpr std::size_t kFirstCoefficient = 27;
 inline constexpr std::size_t kCoefficientWidth = 8;
 inline constexpr const char* kFormat = "%-6s%8s%6d%7s%8.4f%8.4f%8.4f%8.4f%8.4f%8.4f\n";
 }  // namespace quality_layout
+
+// A real number of a key record as written with `format` ("%W.Pf"): the
+// format's own text while its digits keep within `room` columns (at most W),
+// otherwise the most decimals that do, rounded, right-justified in W columns.
+// Empty when even the whole part does not fit.
+std::optional<std::string> KeyNumberText(const char* format, double value, std::size_t room);
 
 struct VolumeEquation {
   std::string species;

@@ -9,11 +9,13 @@
 namespace sw::legacy::keyfile {
 namespace {
 
-std::string TrimBlanks(std::string_view text) {
-  const std::size_t first = text.find_first_not_of(' ');
-  if (first == std::string_view::npos) return "";
-  const std::size_t last = text.find_last_not_of(' ');
-  return std::string(text.substr(first, last - first + 1));
+// Blanks are not part of any report code: "A 02" is the code "A02".
+std::string WithoutBlanks(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (char c : text)
+    if (c != ' ') out += c;
+  return out;
 }
 
 char Upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
@@ -55,7 +57,7 @@ std::vector<std::string> SplitReportLine(std::string_view line) {
   while (true) {
     const std::size_t comma = line.find(',', start);
     const std::string_view piece = line.substr(start, comma == std::string_view::npos ? line.npos : comma - start);
-    std::string code = TrimBlanks(piece);
+    std::string code = WithoutBlanks(piece);
     codes.push_back(code.empty() ? std::string(" ") : std::move(code));
     if (comma == std::string_view::npos) break;
     start = comma + 1;
@@ -127,7 +129,9 @@ ReportList ReadReportCodes(LineReader& reader) {
 std::string FormatReportLines(const std::vector<std::string>& codes) {
   std::string out;
   std::size_t length = 0;
-  for (const std::string& code : codes) {
+  for (const std::string& stored : codes) {
+    const std::string code = WithoutBlanks(stored);
+    if (code.empty()) continue;  // would read back as an empty entry
     length += code.size();
     if (length < 80) {
       out += code + ",";

@@ -46,7 +46,8 @@ bool ConvertReportCodes(std::vector<std::string>& codes);
 ReportList ReadReportCodes(LineReader& reader);
 
 // The report lines of a Version 7 key file for these codes, each line ending
-// in a line end; an empty list gives one empty line.
+// in a line end; an empty list gives one empty line. Blanks inside a stored
+// code are dropped, and a code of blanks alone is not written.
 std::string FormatReportLines(const std::vector<std::string>& codes);
 
 }  // namespace sw::legacy::keyfile

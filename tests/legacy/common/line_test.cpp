@@ -3,8 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <vector>
 
+#include "support/decimal_comma_locale.h"
 #include "support/temp_dir.h"
 
 namespace sw::legacy {
@@ -47,6 +51,22 @@ TEST(LineReaderTest, LongLinesAreReadWholeAndMeasured) {
   EXPECT_EQ(stats.lines, 2u);
   EXPECT_EQ(stats.longest, 106u);
   EXPECT_FALSE(CountLines(dir / "missing.job").opened);
+}
+
+// Line numbers as an editor shows them: blank lines and skipped blanks count.
+TEST(LineReaderTest, FileLineCountsBlankLines) {
+  LineReader reader = LineReader::FromText("\n\nfirst\r\n\n  \n second\nthird");
+  std::string line;
+  std::vector<std::size_t> numbers;
+  while (reader.ReadLine(line)) numbers.push_back(reader.file_line());
+  EXPECT_EQ(numbers, (std::vector<std::size_t>{3, 6, 7}));
+  test::TempDir dir;
+  test::WriteFile(dir / "a.job", "short\n\n" + std::string(106, 'x') + "\n" + std::string(200, 'y') + "\n");
+  const LineStats stats = CountLines(dir / "a.job", 105);
+  EXPECT_EQ(stats.first_over_limit, 3u);
+  EXPECT_EQ(stats.first_over_limit_length, 106u);
+  EXPECT_EQ(stats.longest, 200u);
+  EXPECT_EQ(CountLines(dir / "a.job").first_over_limit, 0u);
 }
 
 TEST(LineReaderTest, RewindStartsOver) {
@@ -102,6 +122,70 @@ TEST(NumberTest, CLibraryRules) {
   EXPECT_EQ(Atoi("99999999999999999999"), 2147483647);  // saturates, no overflow
   EXPECT_EQ(Atol("12345678901"), 12345678901L);
   EXPECT_EQ(Format("%-3s|%6.2f|%03d", "a", 1.5, 7), "a  |  1.50|007");
+}
+
+// The conversions keep the C library's results in the "C" locale, edge
+// cases included: signs, exponents, hexadecimal, infinities, out of range.
+TEST(NumberTest, AtofAgreesWithStrtodInTheCLocale) {
+  for (const char* text :
+       {"12.5", "  -3.25e2x", "+.5", "-.", ".", "1e", "1e+", "1e-2", "7E3", "\t\n 4.75", "0x1A", "0x1p4", "0x",
+        "-0x.8", "inf", "-INFINITY", "nan", "1e400", "-1e400", "1e-400", "0.000000e-999", "99999999999999999999",
+        "+-5", "- 5", "-x", "-\xa6xp-1", "0x1p-3304e+405", "0x1p+99999", "0x1p+-5555", "1e+-5", "2.5E-x", "12,5", "00012.50000", "1.7976931348623157e308", "4.9e-324"}) {
+    SCOPED_TRACE(text);
+    double expected = std::strtod(text, nullptr);
+    double actual = Atof(text);
+    if (std::isnan(expected))
+      EXPECT_TRUE(std::isnan(actual));
+    else
+      EXPECT_EQ(actual, expected);
+    EXPECT_EQ(std::signbit(actual), std::signbit(expected));  // no "-0" for a text without a number
+  }
+  for (const char* text : {"42", " -17x", "+8", "+-8", "", "9223372036854775807", "9223372036854775808",
+                           "-9223372036854775808", "-9223372036854775809", "0x10", "007"}) {
+    SCOPED_TRACE(text);
+    EXPECT_EQ(Atol(text), std::strtol(text, nullptr, 10));
+  }
+}
+
+TEST(NumberTest, FormatAgreesWithSnprintfInTheCLocale) {
+  auto printf_text = [](const char* format, auto... args) {
+    char buffer[512];
+    int n = std::snprintf(buffer, sizeof buffer, format, args...);
+    return std::string(buffer, static_cast<std::size_t>(n));
+  };
+  for (double v : {0.0, -0.0, 1.5, -1.5, 2.5, 0.125, 1234.5625, 999.996, 1e20, -7.25e-5, 123456789.0}) {
+    SCOPED_TRACE(v);
+    for (const char* format : {"%f", "%6.2f", "%-9.4f|", "%09.3f", "%+.1f", "% .0f", "%3.0f", "%e", "%12.3E", "%g",
+                               "%.3g", "%G", "%.0e"})
+      EXPECT_EQ(Format(format, v), printf_text(format, v)) << format;
+  }
+  for (long v : {0L, 7L, -7L, 99999L, -2147483648L, 9223372036854775807L}) {
+    SCOPED_TRACE(v);
+    for (const char* format : {"%ld", "%5ld", "%-6ld|", "%07ld", "%+ld", "%.3ld", "%lx", "%lX", "%lo", "%lu"})
+      EXPECT_EQ(Format(format, v), printf_text(format, v)) << format;
+  }
+  EXPECT_EQ(Format("%2d/%2d/%4d", 3, 5, 2010), " 3/ 5/2010");
+  EXPECT_EQ(Format("%*d|%-*s|%.*f", 4, 12, 3, "a", 2, 3.14159), printf_text("%*d|%-*s|%.*f", 4, 12, 3, "a", 2, 3.14159));
+  EXPECT_EQ(Format("%.2s%c%%", "abc", 'x'), "abx%");
+  EXPECT_EQ(Format("%hd %hhu", 70000, 300), printf_text("%hd %hhu", 70000, 300));
+  EXPECT_EQ(Format("%f %F", HUGE_VAL, -HUGE_VAL), "inf -INF");
+}
+
+// Under a locale with a decimal comma the C library reads "12.5" as 12 and
+// writes "12,5"; the legacy files must not notice.
+TEST(NumberTest, DecimalCommaLocaleChangesNothing) {
+  test::ScopedDecimalCommaLocale locale;
+  ASSERT_TRUE(locale.active()) << "the de_DE.UTF-8 locale could not be made (is the locales package installed?)";
+  char c_library[32];
+  std::snprintf(c_library, sizeof c_library, "%.1f", 12.5);
+  ASSERT_STREQ(c_library, "12,5");  // the locale is really in force
+
+  EXPECT_EQ(Atof("12.5"), 12.5);
+  EXPECT_EQ(Atof(" 1234.5625"), 1234.5625);
+  EXPECT_EQ(Atof("12,5"), 12.0);
+  EXPECT_EQ(Format("%7.2f|%9.4f|%g", 1000.25, 0.35, 0.5), "1000.25|   0.3500|0.5");
+  EXPECT_EQ(Format("%5ld", 1234567L), "1234567");  // no digit grouping
+  EXPECT_EQ(Atof(Format("%8.5f", -3.14159)), -3.14159);
 }
 
 }  // namespace

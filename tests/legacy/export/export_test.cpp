@@ -22,11 +22,13 @@
 #include "legacy/jobfile/job_record.h"
 #include "legacy/jobfile/job_record_readers.h"
 #include "legacy/jobfile/job_writer.h"
+#include "legacy/jobfile/unit_acres.h"
 #include "legacy/keyfile/key_export.h"
 #include "legacy/keyfile/key_reader.h"
 #include "legacy/keyfile/report_codes.h"
 #include "legacy/line.h"
 #include "storage/storage.h"
+#include "support/decimal_comma_locale.h"
 #include "support/temp_dir.h"
 
 namespace sw::legacy {
@@ -484,14 +486,145 @@ TEST_F(ExportTest, KeyValuesThatDoNotFitAreRefused) {
   long r = t.volume.Add();
   EXPECT_TRUE(t.volume.Bind(col::VolEqNum).Set(r, "F00FW2W202X").ok());  // 11 characters
   r = t.weight.Add();
-  ASSERT_TRUE(t.weight.Bind(col::WgtEqFactor).Set(r, 9999.9999f).ok());  // a float holds 10000.0000
-  ASSERT_TRUE(t.weight.Bind(col::WgtEqPercent).Set(r, 1000.0f).ok());     // would run into the factor read back
+  ASSERT_TRUE(t.weight.Bind(col::WgtEqFactor).Set(r, 1.0e9f).ok());        // ten digits before any decimal
+  ASSERT_TRUE(t.weight.Bind(col::WgtEqPercent).Set(r, 123456792.0f).ok());  // nine: would run into the factor
   EXPECT_FALSE(WriteKey(dir_ / "k.crz", t));
   EXPECT_FALSE(fs::exists(dir_ / "k.key"));
   const std::string text = report_.RefusalText("k.key");
   EXPECT_NE(text.find("VolumeEquationTable row 1, VolEqNum \"F00FW2W202X\""), std::string::npos) << text;
-  EXPECT_NE(text.find("WgtEqFactor \"10000.0000\""), std::string::npos) << text;
-  EXPECT_NE(text.find("WgtEqPercent \"1000.0000\""), std::string::npos) << text;
+  EXPECT_NE(text.find("WgtEqFactor \"1000000000.0000\""), std::string::npos) << text;
+  EXPECT_NE(text.find("WgtEqPercent \"123456792.0000\""), std::string::npos) << text;
+}
+
+// ------------------------------------------------------------- narrowing ---
+
+// A number too wide for its columns at the format's decimals is written with
+// as many decimals as fit, listed in a warning, and read back by our own
+// import; only a whole part that cannot fit refuses the file.
+TEST_F(ExportTest, WideNumbersAreWrittenWithFewerDecimalsAndListed) {
+  CruiseFile file(dir_ / "w.crz");
+  file.ImportJob({Line(kCruise1A, {{c1CruiseNo, "123"}}),
+                  Line(kUnit2A, {{u2CutUnit, "1"}, {u2Area, "1000.25"}}),
+                  Line(kUnit2A, {{u2CutUnit, "2"}, {u2Area, "12.5"}}),
+                  Line(kStratum3A, {{s3Stratum, "1"}, {s3CruzMeth, "FIX"}, {s3BAF, "20"}}),
+                  Line(kStratumUnit4A, {{su4Stratum, "1"}, {su4CutUnit, "1"}, {su4UnitAcres, "1000.2"}}),
+                  Line(kStratumUnit4A, {{su4Stratum, "1"}, {su4CutUnit, "2"}, {su4UnitAcres, "12.5"}})});
+  auto& t = file.tables();
+  ASSERT_TRUE(t.units.Bind(col::Area).Set(1, 12345.678).ok());  // 2A: "12345.68" is 8 characters for 7 columns
+  ASSERT_TRUE(t.strata.Bind(col::BAF).Set(0, 12345.67).ok());   // 3A: "12345.7" for 6 columns
+  ASSERT_TRUE(WriteJob(dir_ / "w.job", t)) << report_.RefusalText("w.job");
+  const std::vector<std::string> lines = SplitLines(test::ReadFile(dir_ / "w.job"));
+  ASSERT_EQ(lines.size(), 6u);
+  EXPECT_EQ(lines[1].substr(12, 7), "1000.25");
+  EXPECT_EQ(lines[2].substr(12, 7), "12345.7");
+  EXPECT_EQ(lines[3].substr(15, 6), " 12346");
+  EXPECT_EQ(lines[4], "4A  123 1  11000.2");
+  EXPECT_EQ(lines[5], "4A  123 1  2 12346");
+  for (const std::string& line : lines) EXPECT_EQ(line.find_first_of("\r\n"), std::string::npos);
+
+  EXPECT_EQ(report_.note_count(), 4u);  // the two areas, the BAF and the 4A acres of unit 2
+  const std::string text = report_.NotesText("w.job");
+  EXPECT_NE(text.find("CuttingUnitTable row 2, Area \"12345.68\" is written as \"12345.7\""), std::string::npos)
+      << text;
+  EXPECT_NE(text.find("StratumTable row 1, BAF \"12345.7\" is written as \" 12346\""), std::string::npos) << text;
+  EXPECT_NE(text.find("StratumTable row 1, UnitAcres \"1000.20\" is written as \"1000.2\""), std::string::npos)
+      << text;
+
+  // Our own import reads the narrowed file back, and its unit-acres check
+  // finds every 4A record in agreement with its 2A record.
+  CruiseFile again(dir_ / "again.crz");
+  again.ImportJob(lines);
+  EXPECT_EQ(again.tables().units.Bind(col::Area).Get(0), 1000.25);
+  EXPECT_EQ(again.tables().units.Bind(col::Area).Get(1), 12345.7);
+  EXPECT_EQ(again.tables().strata.Bind(col::BAF).Get(0), 12346.0);
+  const double areas[] = {Atof(lines[1].substr(12, 7)), Atof(lines[2].substr(12, 7))};
+  for (int unit = 0; unit < 2; ++unit) {
+    EXPECT_TRUE(jobfile::UnitAcresAgree(areas[unit], Atof(lines[4 + unit].substr(12, 6)))) << unit;
+    EXPECT_FALSE(jobfile::UnitAcresAgree(areas[unit], Atof(lines[4 + unit].substr(12, 6)) + 1.0)) << unit;
+  }
+
+  // A whole part that cannot fit still refuses the file.
+  ASSERT_TRUE(t.strata.Bind(col::BAF).Set(0, 1234567.0).ok());
+  EXPECT_FALSE(WriteJob(dir_ / "w.job", t));
+  EXPECT_EQ(SplitLines(test::ReadFile(dir_ / "w.job")), lines);
+  EXPECT_NE(report_.RefusalText("w.job").find("StratumTable row 1, BAF \"1234567.0\": does not fit in 6 columns"),
+            std::string::npos)
+      << report_.RefusalText("w.job");
+}
+
+// The acres rule shared by the export and the import's check: the 4A text
+// is the 2A text narrowed by rounding; files of older writers, which cut the
+// number, still agree.
+TEST(UnitAcresTest, OneRuleForBothRecords) {
+  EXPECT_EQ(jobfile::StratumUnitAcresText(12.5), " 12.50");
+  EXPECT_EQ(jobfile::StratumUnitAcresText(1234.56), "1234.6");
+  EXPECT_EQ(jobfile::StratumUnitAcresText(999.996), "1000.0");
+  EXPECT_EQ(jobfile::StratumUnitAcresText(1000.3496), "1000.4");  // through the 2A text "1000.35"
+  EXPECT_EQ(jobfile::StratumUnitAcresText(99999.4), " 99999");
+  EXPECT_FALSE(jobfile::StratumUnitAcresText(1234567.0).has_value());
+  EXPECT_TRUE(jobfile::UnitAcresAgree(1234.56, 1234.6));   // rounded, as we write it
+  EXPECT_TRUE(jobfile::UnitAcresAgree(1234.56, 1234.5));   // cut, as older files read back
+  EXPECT_FALSE(jobfile::UnitAcresAgree(1234.56, 1234.7));
+  EXPECT_TRUE(jobfile::UnitAcresAgree(10.5, 10.5));
+  EXPECT_FALSE(jobfile::UnitAcresAgree(10.5, 10.25));
+  EXPECT_FALSE(jobfile::UnitAcresAgree(10.0, 0.0));
+}
+
+// The sample key file's weight percent 1234.5625 fills all nine columns at
+// four decimals; written with three (rounded as printf rounds, the tie to
+// even) it keeps the first column blank, so the factor and the percent read
+// back as written.
+TEST_F(ExportTest, KeyNumbersAreWrittenWithFewerDecimalsAndReadBack) {
+  CruiseFile file(dir_ / "p.crz");
+  file.ImportKey("06V\np.job\np.out\nDP1,\nVOLUME EQUATIONS\nVALUE EQUATIONS\nWEIGHT EQUATIONS\n"
+                 "DF    01GENPP002   0.3500  45.0000L\nQUALITY ADJUSTMENTS\nEND\n");
+  auto& t = file.tables();
+  ASSERT_TRUE(t.weight.Bind(col::WgtEqFactor).Set(0, 12345.125f).ok());
+  ASSERT_TRUE(t.weight.Bind(col::WgtEqPercent).Set(0, 1234.5625f).ok());
+  t.cruise.Add();
+  ASSERT_TRUE(WriteKey(dir_ / "p.crz", t)) << report_.RefusalText("p.key");
+  const std::vector<std::string> lines = SplitLines(test::ReadFile(dir_ / "p.key"));
+  ASSERT_GE(lines.size(), 8u);
+  EXPECT_EQ(lines[7], "DF    01GENPP00212345.125 1234.562L");
+  EXPECT_EQ(report_.note_count(), 2u);
+  const std::string text = report_.NotesText("p.key");
+  EXPECT_NE(text.find("WeightEquationTable row 1, WgtEqFactor \"12345.1250\" is written as \"12345.125\""),
+            std::string::npos)
+      << text;
+  EXPECT_NE(text.find("WeightEquationTable row 1, WgtEqPercent \"1234.5625\" is written as \"1234.562\""),
+            std::string::npos)
+      << text;
+
+  CruiseFile again(dir_ / "again.crz");
+  again.ImportKey(test::ReadFile(dir_ / "p.key"));
+  EXPECT_EQ(again.tables().weight.Bind(col::WgtEqFactor).Get(0), 12345.125f);
+  EXPECT_EQ(again.tables().weight.Bind(col::WgtEqPercent).Get(0), 1234.562f);
+  EXPECT_EQ(again.tables().weight.Bind(col::WgtEqLiveDead).Get(0), "L");
+}
+
+// Under a locale whose decimal separator is a comma nothing changes: both
+// round trips give the same files and tables.
+TEST_F(ExportTest, RoundTripsUnderADecimalCommaLocale) {
+  test::ScopedDecimalCommaLocale locale;
+  ASSERT_TRUE(locale.active());
+  const std::vector<std::string> original = SampleJobFile();
+  CruiseFile first(dir_ / "first.crz");
+  first.ImportJob(original);
+  EXPECT_EQ(first.tables().units.Bind(col::Area).Get(0), Atof(original[1].substr(12, 7)));
+  ASSERT_TRUE(WriteJob(dir_ / "first.job", first.tables()));
+  EXPECT_EQ(SplitLines(test::ReadFile(dir_ / "first.job")), original);
+
+  const std::string key =
+      "06V\nsale.job\nsale.out\nDP1,\nVOLUME EQUATIONS\nDF    01F00FW2W2021.00 4.0110 2.000  1.250 20 30\n"
+      "VALUE EQUATIONS\nDF    01VLPP00051 1.00000 2.00000-3.50000 0.00000 0.00000 0.12345\n"
+      "WEIGHT EQUATIONS\nDF    01GENPP002   0.3500  45.0000L\nQUALITY ADJUSTMENTS\nEND\n";
+  CruiseFile keyed(dir_ / "sale.crz");
+  keyed.ImportKey(key);
+  EXPECT_EQ(keyed.tables().weight.Bind(col::WgtEqFactor).Get(0), 0.35f);
+  keyed.tables().cruise.Add();
+  ASSERT_TRUE(keyed.tables().cruise.Bind(col::CruiseType).Set(0, "V").ok());
+  ASSERT_TRUE(WriteKey(dir_ / "sale.crz", keyed.tables()));
+  EXPECT_EQ(test::ReadFile(dir_ / "sale.key"), key);
 }
 
 TEST_F(ExportTest, EmptyCruiseTableAndMissingTablesExportWithAMessage) {

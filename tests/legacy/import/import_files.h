@@ -135,7 +135,11 @@ inline std::vector<std::string> Version6JobLines(int trees) {
   stratum.SetText(s6Stratum, "1");
   stratum.SetText(s6CruzMeth, "STR");
   lines.push_back(stratum.Format());
-  lines.push_back("4A       1  1  12.5");
+  JobRecord stratum_unit(kStratumUnit4A);
+  stratum_unit.SetText(su4Stratum, "1");
+  stratum_unit.SetText(su4CutUnit, "1");
+  stratum_unit.SetReal(su4UnitAcres, 12.5);
+  lines.push_back(stratum_unit.Format());
   for (int i = trees; i >= 1; --i) {  // in reverse order, to be sorted
     JobRecord tree(kTree6);
     tree.SetText(kCode, "6A");

@@ -121,6 +121,7 @@ class JobReadersTest : public ::testing::Test {
   void FinishAndReopen() {
     EXPECT_TRUE(readers_->Finish().ok());
     diagnostics_ = readers_->diagnostics();
+    repeats_ = readers_->repeats();
     ASSERT_TRUE(file_->Commit().ok());
     readers_.reset();
     file_.reset();
@@ -141,6 +142,7 @@ class JobReadersTest : public ::testing::Test {
   std::optional<JobRecordReaders> readers_;
   std::size_t line_number_ = 0;
   Diagnostics diagnostics_;
+  Diagnostics repeats_;
 };
 
 TEST_F(JobReadersTest, CruiseUnitsAndStrataOfAVersionSevenFile) {
@@ -273,6 +275,66 @@ TEST_F(JobReadersTest, AKpiSplitOverSeveralLinesAddsUp) {
   EXPECT_EQ(Get(table::TreeTable, col::TreeCnt, 0), 3.0f);
   EXPECT_EQ(Get(table::TreeTable, col::KPI, 1), 20);
   EXPECT_EQ(Get(table::TreeTable, col::TreeCnt, 1), 2.0f);
+}
+
+// Records whose key repeats an earlier record's key are listed by line; the
+// continuation lines of a KPI split and a tree's several log lines are not.
+TEST_F(JobReadersTest, RepeatedKeysAreListed) {
+  Start(7);
+  auto logs = [](std::initializer_list<const char*> numbers) {
+    JobRecord r(kLog7C);
+    r.SetText(kStratum, "1");
+    r.SetText(kCutUnit, "1");
+    r.SetText(kPlot, "1");
+    r.SetText(kTree, "1");
+    for (const char* n : numbers) {
+      auto g = static_cast<std::size_t>(r.AddGroup());
+      r.SetGroupText(g, l7cLogNum, n);
+      r.SetGroupText(g, l7cGrade, "2");
+    }
+    return r.Format();
+  };
+  Feed({Stratum3A("1", "3P"),                                // line 1
+        Stratum3A(" 1", "STR"),                              // 2: the same stratum again
+        Tree7A("1", "1", "1", "DF", "M", "0", "99999"),     // 3: a KPI split...
+        Tree7A("1", "1", "1", "DF", "M", "3", "4"),         // 4: ...continued
+        Tree7B("1", "1", "1", "12.0"),                       // 5
+        logs({"1", "2", "3", "4", "5"}), logs({"6", "7"}),   // 6, 7: logs 1 to 7
+        logs({"3", "0", "9"}),                               // 8: log 3 again; "0" ends the line
+        Tree7A("1", "1", "1", "DF", "M", "1", "4"),         // 9: the tree again
+        Tree7B("1", "1", "1", "13.0")});                     // 10: its 7B again
+  FinishAndReopen();
+  ASSERT_EQ(repeats_.size(), 4u) << ListDiagnostics(repeats_, 20);
+  EXPECT_EQ(ListDiagnostics(repeats_, 20),
+            "line 2, 3A, Stratum \"1\"\n"
+            "line 8, 7C, Stratum/CutUnit/Plot/Tree/LogNum \"1/1/1/1/3\"\n"
+            "line 9, 7A, Stratum/CutUnit/Plot/Tree \"1/1/1/1\"\n"
+            "line 10, 7B, Stratum/CutUnit/Plot/Tree \"1/1/1/1\"\n");
+  EXPECT_TRUE(diagnostics_.empty());
+  EXPECT_EQ(ListDiagnostics(repeats_, 2).substr(ListDiagnostics(repeats_, 2).rfind("...")), "... and 2 more\n");
+  // Reading is unchanged: a stratum record adds a row, a tree's records
+  // merge into one row where the later values stand.
+  EXPECT_EQ(Table(table::StratumTable).Size(), 2u);
+  EXPECT_EQ(Table(table::TreeTable).Size(), 1u);
+  EXPECT_EQ(Get(table::TreeTable, col::DBH, 0), 13.0f);
+}
+
+// Damaged bytes in numeric fields are listed with their line, record and
+// field; bytes that cannot be shown are written as \xNN.
+TEST_F(JobReadersTest, MalformedNumbersAreListed) {
+  Start(7);
+  std::string nul_line = Tree7B("1", "1", "2", "12.0");
+  nul_line[21] = '\x01';
+  Feed({Stratum3A("1", "3P"), Tree7A("1", "1", "1", "DF", "M", "1", "0"),
+        Put(Tree7B("1", "1", "1", "12.0"), 19, " 1x.5"), Tree7A("1", "1", "2", "DF", "M", "1", "0"), nul_line,
+        Put(Tree7A("1", "1", "3", "DF", "M", "1", "0"), 40, "  nan")});
+  FinishAndReopen();
+  EXPECT_EQ(ListDiagnostics(diagnostics_, 20),
+            "line 3, 7B, DBH \" 1x.5\"\n"
+            "line 5, 7B, DBH \" 1\\x01.0\"\n"
+            "line 6, 7A, KPI \"  nan\"\n");
+  EXPECT_TRUE(repeats_.empty());
+  EXPECT_EQ(Get(table::TreeTable, col::DBH, 0), 1.0f);  // as far as it is a number
 }
 
 TEST_F(JobReadersTest, CountRecordsAreTalliedOrBecomeTrees) {

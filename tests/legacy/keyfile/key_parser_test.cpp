@@ -39,7 +39,7 @@ TEST(KeyFileRoundTrip, Version7FilesWrittenBackUnchanged) {
     const std::string text = testing::ReadDataFile(name);
     ASSERT_FALSE(text.empty()) << name;
     const KeyEquations e = Parse(text);
-    EXPECT_EQ(WriteSections(e), testing::SectionText(text)) << name;
+    EXPECT_EQ(WriteSections(e), testing::WrittenSectionText(text)) << name;
     LineReader reader = LineReader::FromText(text);
     const ReportList reports = ReadReportCodes(reader);
     std::vector<std::string> codes;

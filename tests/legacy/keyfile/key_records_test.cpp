@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "legacy/line.h"
+
 namespace sw::legacy::keyfile {
 namespace {
 
@@ -35,15 +37,28 @@ TEST(KeyRecordLayout, WriterPutsEveryFieldInTheColumnsTheReaderReads) {
   EXPECT_EQ(ReadQualityRecord7(quality_line), q);
 }
 
-TEST(KeyRecordLayout, FullWidthWeightPercentKeepsTheFactor) {
+// A percent of nine characters at four decimals is written with three, so
+// that its first column stays blank and readers that take the factor from
+// ten columns still read both numbers right.
+TEST(KeyRecordLayout, WideWeightPercentKeepsItsFirstColumnBlank) {
   WeightEquation w{"202", "01", "GENPP002", "L", 0.35, 1234.5678};
   const std::string line = FormatWeightRecord(w);
-  EXPECT_EQ(line, "202   01GENPP002   0.35001234.5678L\n");
-  const WeightEquation back = ReadWeightRecord(line);
+  EXPECT_EQ(line, "202   01GENPP002   0.3500 1234.568L\n");
+  EXPECT_EQ(legacy::Atof(line.substr(16, 10)), 0.35);  // the ten-column factor field
+  EXPECT_EQ(legacy::Atof(line.substr(26, 9)), 1234.568);
+  WeightEquation back = ReadWeightRecord(line);
+  EXPECT_EQ(back.percent, 1234.568);
+  back.percent = w.percent;
   EXPECT_EQ(back, w);
-  // Full-width factor as well.
+  // A full-width factor keeps its nine columns.
   w.factor = 9999.9999;
+  w.percent = 12.5;
   EXPECT_EQ(ReadWeightRecord(FormatWeightRecord(w)), w);
+  // Whole parts that cannot fit have no text.
+  EXPECT_EQ(KeyNumberText("%9.4f", 123456789.0, 8), std::nullopt);
+  EXPECT_EQ(KeyNumberText("%9.4f", 12345678.0, 8), " 12345678");
+  EXPECT_EQ(KeyNumberText("%8.5f", -3.5, 8), "-3.50000");
+  EXPECT_EQ(KeyNumberText("%8.5f", -123.456789, 8), "-123.457");
 }
 
 TEST(KeyRecordLayout, OverlongTextIsCutToItsField) {

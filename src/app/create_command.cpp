@@ -164,7 +164,11 @@ storage::Status AppendLogEntry(const fs::path& cruise_path, std::string_view msg
 CreateOutcome CreateCommand::Run(MainDialog& dialog) {
   const std::time_t now = std::time(nullptr);
   std::tm local{};
+#if defined(_WIN32)
+  localtime_s(&local, &now);
+#else
   localtime_r(&now, &local);
+#endif
   return Run(dialog, local);
 }
 

@@ -5,13 +5,13 @@
 //
 // Not for: any decision of its own; MainDialog and the Create command decide
 // as in the window.
-#include <unistd.h>
-
 #include <CLI/CLI.hpp>
 #include <csignal>
 #include <filesystem>
 #include <iostream>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "app/create_command.h"
 #include "app/main_dialog.h"
@@ -68,7 +68,7 @@ volatile std::sig_atomic_t g_interrupted = 0;
 
 void ConfigureTerminal(sw::platform::ScriptedPlatform& platform, std::optional<sw::platform::Button> answer) {
   platform.SetEcho(&std::cerr);
-  const bool interactive = isatty(STDIN_FILENO) != 0 && isatty(STDERR_FILENO) != 0;
+  const bool interactive = sw::platform::IsTerminal(0) && sw::platform::IsTerminal(2);
   auto terminal = sw::platform::TerminalAnswerer(answer, interactive, std::cin, std::cerr);
   if (answer || interactive) {
     platform.SetAnswerer(terminal);
@@ -82,7 +82,7 @@ void ConfigureTerminal(sw::platform::ScriptedPlatform& platform, std::optional<s
       return sw::platform::Button::kNo;
     });
   }
-  const bool draw_progress = isatty(STDERR_FILENO) != 0;
+  const bool draw_progress = sw::platform::IsTerminal(2);
   platform.SetPopupFactory([draw_progress](const std::string& caption, bool, const std::string&) {
     return std::make_unique<sw::platform::TerminalProgressPopup>(std::cerr, draw_progress, caption);
   });
@@ -106,7 +106,13 @@ int main(int argc, char** argv) {
   cli.add_flag("--no", no, "Answer No to every question")->excludes(yes_flag);
   cli.set_version_flag("--version", std::string(sw::app::kAboutText));
   cli.footer(kExitCodeHelp);
-  CLI11_PARSE(cli, argc, argv);
+  // Arguments as UTF-8 (on Windows from the wide command line), so that
+  // file names outside the ANSI code page survive.
+  std::vector<std::string> arguments = sw::platform::Arguments(argc, argv);
+  std::vector<char*> utf8_argv;
+  for (auto& argument : arguments) utf8_argv.push_back(argument.data());
+  sw::platform::UseUtf8Console();
+  CLI11_PARSE(cli, static_cast<int>(utf8_argv.size()), utf8_argv.data());
 
   sw::platform::ScriptedPlatform platform;
   std::optional<sw::platform::Button> answer;

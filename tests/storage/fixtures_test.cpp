@@ -2,7 +2,11 @@
 // dump is stable, and every file survives commits that rewrite its views.
 #include <gtest/gtest.h>
 
+#if defined(_WIN32)
+#include "support/win32_process.h"
+#else
 #include <sys/wait.h>
+#endif
 
 #include <cstdio>
 
@@ -39,6 +43,15 @@ TEST(Fixtures, DumpRestoreDumpGivesTheSameText) {
 
 // Runs the dump program; returns its exit status and stdout.
 int RunDump(const std::string& args, std::string* out) {
+#if defined(_WIN32)
+  const auto work = std::filesystem::temp_directory_path() / ("sw_dump_run_" + std::to_string(::getpid()));
+  std::filesystem::create_directories(work);
+  const int code = sw::test::RunWin32(std::filesystem::path(SW_BIN_DIR) / "stumpwright-dump.exe",
+                                      sw::test::WindowsArguments(args), work, work / "out.txt", work / "err.txt");
+  *out += ReadAll(work / "out.txt");
+  std::filesystem::remove_all(work);
+  return code;
+#else
   const std::string cmd = std::string(SW_BIN_DIR) + "/stumpwright-dump " + args + " 2>/dev/null";
   FILE* p = ::popen(cmd.c_str(), "r");
   if (!p) return -1;
@@ -47,6 +60,7 @@ int RunDump(const std::string& args, std::string* out) {
   while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) out->append(buf, n);
   const int status = ::pclose(p);
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+#endif
 }
 
 TEST(DumpProgram, PrintsEveryFixtureAndRestoresWithoutOverwriting) {

@@ -1,0 +1,220 @@
+// Windows implementation of FileSystem. Paths arrive as UTF-8 and are turned
+// into UTF-16 for the wide-character calls, so that any file name the user
+// can type works whatever the system's ANSI code page is.
+//
+// Every handle is opened with read, write and delete sharing, as POSIX files
+// are: readers never block writers, and a file created here can be renamed
+// while it is still open (the storage engine commits a new file that way).
+// Writers exclude each other with a LockFileEx lock on one byte far beyond
+// any real data: Windows byte-range locks are mandatory, so locking the
+// file's own bytes would also stop other programs from reading it.
+// A process-wide registry catches the case where the lock is held through a
+// path that does not exist yet.
+#include <windows.h>
+
+#include <algorithm>
+#include <cwctype>
+#include <mutex>
+#include <set>
+
+#include "storage/file_system.h"
+#include "storage/win32_text.h"
+
+namespace sw::storage {
+namespace {
+
+constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+// The locked byte: the last offset the file system can address.
+constexpr std::uint64_t kLockOffset = 0x7FFFFFFFFFFFFFFEull;
+
+std::string ErrorText(const std::string& what, const std::string& path, DWORD code) {
+  return what + " \"" + path + "\": " + win32::SystemMessage(code);
+}
+
+Status HeldStatus(const std::string& path) {
+  return Status::Error("the file \"" + path + "\" is held by another program");
+}
+
+bool IsSharingError(DWORD code) { return code == ERROR_SHARING_VIOLATION || code == ERROR_LOCK_VIOLATION; }
+
+// Windows compares file names without regard to case and accepts both
+// separators, so the registry does too.
+std::wstring RegistryKey(const std::wstring& path) {
+  std::wstring key = path;
+  for (auto& c : key) c = c == L'/' ? L'\\' : static_cast<wchar_t>(std::towlower(c));
+  return key;
+}
+
+std::mutex g_pending_mutex;
+std::set<std::wstring> g_pending;
+
+OVERLAPPED At(std::uint64_t offset) {
+  OVERLAPPED o{};
+  o.Offset = static_cast<DWORD>(offset & 0xFFFFFFFFu);
+  o.OffsetHigh = static_cast<DWORD>(offset >> 32);
+  return o;
+}
+
+class Win32File : public File {
+ public:
+  Win32File(HANDLE handle, std::string path, bool locked) : handle_(handle), path_(std::move(path)), locked_(locked) {}
+  ~Win32File() override {
+    if (locked_) {
+      OVERLAPPED o = At(kLockOffset);
+      ::UnlockFileEx(handle_, 0, 1, 0, &o);
+    }
+    ::CloseHandle(handle_);
+  }
+
+  Result<std::uint64_t> Size() override {
+    LARGE_INTEGER size{};
+    if (!::GetFileSizeEx(handle_, &size)) return Status::Error(ErrorText("cannot read the size of", path_, ::GetLastError()));
+    return static_cast<std::uint64_t>(size.QuadPart);
+  }
+
+  Status ReadAt(std::uint64_t offset, void* buffer, std::size_t n) override {
+    auto* p = static_cast<char*>(buffer);
+    while (n > 0) {
+      const DWORD want = static_cast<DWORD>(std::min<std::size_t>(n, 1u << 30));
+      OVERLAPPED o = At(offset);
+      DWORD got = 0;
+      if (!::ReadFile(handle_, p, want, &got, &o)) {
+        const DWORD code = ::GetLastError();
+        if (code == ERROR_HANDLE_EOF) return Status::Error("unexpected end of file in \"" + path_ + "\"");
+        return Status::Error(ErrorText("cannot read", path_, code));
+      }
+      if (got == 0) return Status::Error("unexpected end of file in \"" + path_ + "\"");
+      p += got;
+      n -= got;
+      offset += got;
+    }
+    return Status::Ok();
+  }
+
+  Status WriteAt(std::uint64_t offset, const void* data, std::size_t n) override {
+    const auto* p = static_cast<const char*>(data);
+    while (n > 0) {
+      const DWORD want = static_cast<DWORD>(std::min<std::size_t>(n, 1u << 30));
+      OVERLAPPED o = At(offset);
+      DWORD put = 0;
+      if (!::WriteFile(handle_, p, want, &put, &o)) return Status::Error(ErrorText("cannot write", path_, ::GetLastError()));
+      if (put == 0) return Status::Error("cannot write \"" + path_ + "\": nothing was written (disk full?)");
+      p += put;
+      n -= put;
+      offset += put;
+    }
+    return Status::Ok();
+  }
+
+  Status Sync() override {
+    if (!::FlushFileBuffers(handle_)) return Status::Error(ErrorText("cannot flush", path_, ::GetLastError()));
+    return Status::Ok();
+  }
+
+ private:
+  HANDLE handle_;
+  std::string path_;
+  bool locked_;
+};
+
+// Takes the writer's lock; closes the handle and reports when another
+// writer has it.
+Result<std::unique_ptr<File>> Locked(HANDLE handle, const std::string& path) {
+  OVERLAPPED o = At(kLockOffset);
+  if (!::LockFileEx(handle, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &o)) {
+    ::CloseHandle(handle);
+    return HeldStatus(path);
+  }
+  return std::unique_ptr<File>(new Win32File(handle, path, true));
+}
+
+class Win32FileSystem : public FileSystem {
+ public:
+  bool Exists(const std::string& path) override {
+    return ::GetFileAttributesW(win32::Widen(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+  }
+
+  Result<std::unique_ptr<File>> Open(const std::string& path, bool writable) override {
+    const std::wstring wide = win32::Widen(path);
+    const DWORD attributes = ::GetFileAttributesW(wide.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+      return Status::Error("\"" + path + "\" is not a regular file");
+    }
+    const DWORD access = writable ? GENERIC_READ | GENERIC_WRITE : GENERIC_READ;
+    HANDLE handle = ::CreateFileW(wide.c_str(), access, kShareAll, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+      const DWORD code = ::GetLastError();
+      if (IsSharingError(code)) return HeldStatus(path);
+      if (writable && code == ERROR_ACCESS_DENIED && attributes != INVALID_FILE_ATTRIBUTES &&
+          (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+        return Status::Error("cannot open for writing \"" + path + "\": the file is read-only");
+      }
+      return Status::Error(ErrorText(writable ? "cannot open for writing" : "cannot open", path, code));
+    }
+    if (::GetFileType(handle) != FILE_TYPE_DISK) {
+      ::CloseHandle(handle);
+      return Status::Error("\"" + path + "\" is not a regular file");
+    }
+    if (!writable) return std::unique_ptr<File>(new Win32File(handle, path, false));
+    return Locked(handle, path);
+  }
+
+  Result<std::unique_ptr<File>> Create(const std::string& path) override {
+    HANDLE handle = ::CreateFileW(win32::Widen(path).c_str(), GENERIC_READ | GENERIC_WRITE, kShareAll, nullptr,
+                                  CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return Status::Error(ErrorText("cannot create", path, ::GetLastError()));
+    return Locked(handle, path);
+  }
+
+  Result<std::shared_ptr<void>> LockPath(const std::string& path) override {
+    const std::wstring key = RegistryKey(win32::Widen(path));
+    std::lock_guard<std::mutex> guard(g_pending_mutex);
+    if (!g_pending.insert(key).second) return HeldStatus(path);
+    return std::shared_ptr<void>(new int(0), [key](void* p) {
+      delete static_cast<int*>(p);
+      std::lock_guard<std::mutex> g(g_pending_mutex);
+      g_pending.erase(key);
+    });
+  }
+
+  Status Remove(const std::string& path) override {
+    if (!::DeleteFileW(win32::Widen(path).c_str())) {
+      const DWORD code = ::GetLastError();
+      if (IsSharingError(code)) return Status::Error("cannot remove \"" + path + "\": it is held open by another program");
+      return Status::Error(ErrorText("cannot remove", path, code));
+    }
+    return Status::Ok();
+  }
+
+  // Replaces `to` in one step and does not return before the move is on the
+  // disk. A target that another program holds open without delete sharing
+  // (an editor, a spreadsheet) cannot be replaced: that is reported and the
+  // target keeps its contents.
+  Status Rename(const std::string& from, const std::string& to) override {
+    const std::wstring wide_to = win32::Widen(to);
+    if (::MoveFileExW(win32::Widen(from).c_str(), wide_to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+      return Status::Ok();
+    }
+    const DWORD code = ::GetLastError();
+    if (IsSharingError(code)) return Status::Error("cannot replace \"" + to + "\": it is held open by another program");
+    if (code == ERROR_ACCESS_DENIED) {
+      const DWORD attributes = ::GetFileAttributesW(wide_to.c_str());
+      if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+        return Status::Error("cannot replace \"" + to + "\": the file is read-only");
+      }
+      if (attributes != INVALID_FILE_ATTRIBUTES) {
+        return Status::Error("cannot replace \"" + to + "\": it is held open by another program or access is denied");
+      }
+    }
+    return Status::Error(ErrorText("cannot rename", from, code));
+  }
+};
+
+}  // namespace
+
+FileSystem* FileSystem::Default() {
+  static Win32FileSystem fs;
+  return &fs;
+}
+
+}  // namespace sw::storage

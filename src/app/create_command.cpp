@@ -14,6 +14,7 @@
 #include "legacy/keyfile/job_key_importer.h"
 #include "legacy/keyfile/key_export.h"
 #include "legacy/line.h"
+#include "storage/utf8_path.h"
 
 namespace sw::app {
 namespace {
@@ -95,8 +96,8 @@ KeyHeader ReadKeyHeader(const fs::path& key_path) {
   header.cruise_type = CruiseTypeOf(lines[0]);
   const fs::path folder = key_path.parent_path();
   if (!folder.empty()) {
-    header.job_path = folder / lines[1];
-    header.report_path = folder / lines[2];
+    header.job_path = folder / storage::Utf8Path(lines[1]);
+    header.report_path = folder / storage::Utf8Path(lines[2]);
     header.cruise_path = header.job_path;
     header.cruise_path.replace_extension(".crz");
   }
@@ -175,9 +176,9 @@ CreateOutcome CreateCommand::Run(MainDialog& dialog) {
 CreateOutcome CreateCommand::Run(MainDialog& dialog, const std::tm& local) {
   ShellState& state = dialog.state();
   if (state.SelectedPath.empty()) return CreateOutcome::kNothing;
-  if (!CheckWritableMedium(dialog.platform(), state.SelectedPath)) return CreateOutcome::kReadOnlyMedium;
-  legacy::MakeWritable(state.SelectedPath);
-  legacy::MakeWritable(fs::path(state.SelectedPath).parent_path());
+  if (!CheckWritableMedium(dialog.platform(), storage::Utf8Path(state.SelectedPath))) return CreateOutcome::kReadOnlyMedium;
+  legacy::MakeWritable(storage::Utf8Path(state.SelectedPath));
+  legacy::MakeWritable(storage::Utf8Path(state.SelectedPath).parent_path());
   // Point A: the base dictionary's structure check. Point B: the cycle-file input.
   CreateOutcome outcome = CreateOutcome::kNothing;
   if (EndsWith(state.SelectedPath, "CRZ", "crz")) {
@@ -192,7 +193,7 @@ CreateOutcome CreateCommand::Run(MainDialog& dialog, const std::tm& local) {
 CreateOutcome CreateCommand::ExportCruiseFile(MainDialog& dialog, const std::tm& local) {
   ShellState& state = dialog.state();
   platform::Platform& platform = dialog.platform();
-  const fs::path cruise_path = state.SelectedPath;
+  const fs::path cruise_path = storage::Utf8Path(state.SelectedPath);
   // Point C: the cruise file's structure-version check.
   std::error_code ec;
   auto opened = fs::is_regular_file(cruise_path, ec)
@@ -244,7 +245,7 @@ CreateOutcome CreateCommand::ExportCruiseFile(MainDialog& dialog, const std::tm&
 CreateOutcome CreateCommand::ImportKeyFile(MainDialog& dialog, const std::tm& local) {
   ShellState& state = dialog.state();
   platform::Platform& platform = dialog.platform();
-  const fs::path key_path = state.KeyFilePath;
+  const fs::path key_path = storage::Utf8Path(state.KeyFilePath);
   {
     legacy::LineReader key(key_path);
     std::error_code ec;

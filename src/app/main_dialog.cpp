@@ -5,6 +5,8 @@
 
 #include <system_error>
 
+#include "storage/utf8_path.h"
+
 namespace sw::app {
 namespace {
 
@@ -102,7 +104,7 @@ void MainDialog::ConfirmTypedPath(const std::string& text) {
     return;
   }
   std::error_code ec;
-  std::filesystem::path full = std::filesystem::absolute(text, ec);
+  std::filesystem::path full = std::filesystem::absolute(storage::Utf8Path(text), ec);
   ChooseFile(ec ? text : full.string());
 }
 

@@ -18,6 +18,7 @@
 #include "app/program_location.h"
 #include "platform/scripted_platform.h"
 #include "platform/terminal.h"
+#include "storage/utf8_path.h"
 
 namespace {
 
@@ -125,11 +126,12 @@ int main(int argc, char** argv) {
   if (!dialog.Initialise(sw::app::ProgramDirectory(argv[0]), std::filesystem::current_path(ec))) {
     return kExitNoBaseDictionary;
   }
-  if (!std::filesystem::is_regular_file(file, ec)) {
+  const std::filesystem::path file_path = sw::storage::Utf8Path(file);
+  if (!std::filesystem::is_regular_file(file_path, ec)) {
     std::cerr << "stumpwright-cli: no such file: " << file << "\n";
     return kExitInputRefused;
   }
-  if (!dialog.ChooseFile(std::filesystem::absolute(file, ec).string())) return kExitInputRefused;
+  if (!dialog.ChooseFile(std::filesystem::absolute(file_path, ec).string())) return kExitInputRefused;
   if ((gro || version7) && !dialog.window().gro_visible) {
     std::cerr << "stumpwright-cli: --gro and --version7 apply to cruise files (.crz) only\n";
     return kExitInputRefused;

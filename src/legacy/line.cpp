@@ -134,15 +134,14 @@ double Atof(std::string_view text) {
   return std::strtod(copy.c_str(), nullptr);
 }
 
-long Atol(std::string_view text) {
+long long Atol(std::string_view text) {
   std::string copy(text);
   errno = 0;
-  long value = std::strtol(copy.c_str(), nullptr, 10);
-  return value;  // strtol saturates at LONG_MIN/LONG_MAX
+  return std::strtoll(copy.c_str(), nullptr, 10);  // saturates at LLONG_MIN/LLONG_MAX
 }
 
 int Atoi(std::string_view text) {
-  long value = Atol(text);
+  const long long value = Atol(text);
   if (value > INT_MAX) return INT_MAX;
   if (value < INT_MIN) return INT_MIN;
   return static_cast<int>(value);

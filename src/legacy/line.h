@@ -79,10 +79,11 @@ std::string ExpandYear(std::string_view year);
 // The C library's atof, atoi and atol in the "C" locale: leading white space
 // skipped, conversion stops at the first character that does not fit, a
 // blank or malformed text gives 0. Out-of-range integers saturate instead of
-// invoking undefined behaviour.
+// invoking undefined behaviour. Atol is 64 bits wide on every system (a
+// Windows long has 32), so a file reads the same everywhere.
 double Atof(std::string_view text);
 int Atoi(std::string_view text);
-long Atol(std::string_view text);
+long long Atol(std::string_view text);
 
 // printf into a std::string (the legacy writers quote printf formats).
 std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));

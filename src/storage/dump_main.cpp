@@ -1,15 +1,55 @@
 // stumpwright-dump: prints a storage file as dump text, or builds a storage
 // file from dump text (--restore TEXT OUT). A thin front end over dump_text.
+// The text is written with LF line ends on every system, so that a dump made
+// on Windows is byte for byte the one made elsewhere.
+#if defined(_WIN32)
+// clang-format off
+#include <windows.h>
+#include <fcntl.h>
+#include <io.h>
+#include <shellapi.h>
+// clang-format on
+
+#include "storage/win32_text.h"
+#endif
+
 #include <fstream>
 #include <iostream>
 #include <sstream>
+#include <string>
+#include <vector>
 
 #include "storage/dump_text.h"
+#include "storage/utf8_path.h"
+
+namespace {
+
+// The arguments as UTF-8: on Windows from the wide command line, since
+// argv there is in the ANSI code page.
+std::vector<std::string> Arguments(int argc, char** argv) {
+#if defined(_WIN32)
+  int count = 0;
+  if (wchar_t** wide = ::CommandLineToArgvW(::GetCommandLineW(), &count); wide != nullptr) {
+    std::vector<std::string> out;
+    for (int i = 0; i < count; ++i) out.push_back(sw::storage::win32::Narrow(wide[i]));
+    ::LocalFree(wide);
+    return out;
+  }
+#endif
+  return std::vector<std::string>(argv, argv + argc);
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   using namespace sw::storage;
-  if (argc == 2 && std::string(argv[1]) != "--restore") {
-    auto text = DumpFile(argv[1]);
+#if defined(_WIN32)
+  ::_setmode(::_fileno(stdout), _O_BINARY);
+  ::SetConsoleOutputCP(CP_UTF8);
+#endif
+  const std::vector<std::string> args = Arguments(argc, argv);
+  if (args.size() == 2 && args[1] != "--restore") {
+    auto text = DumpFile(Utf8Path(args[1]));
     if (!text.ok()) {
       std::cerr << "stumpwright-dump: " << text.status().message() << "\n";
       return 1;
@@ -17,15 +57,15 @@ int main(int argc, char** argv) {
     std::cout << text.value();
     return std::cout.good() ? 0 : 1;
   }
-  if (argc == 4 && std::string(argv[1]) == "--restore") {
-    std::ifstream in(argv[2], std::ios::binary);
+  if (args.size() == 4 && args[1] == "--restore") {
+    std::ifstream in(Utf8Path(args[2]), std::ios::binary);
     if (!in) {
-      std::cerr << "stumpwright-dump: cannot read \"" << argv[2] << "\"\n";
+      std::cerr << "stumpwright-dump: cannot read \"" << args[2] << "\"\n";
       return 1;
     }
     std::stringstream buffer;
     buffer << in.rdbuf();
-    Status st = RestoreDump(buffer.str(), argv[3]);
+    Status st = RestoreDump(buffer.str(), Utf8Path(args[3]));
     if (!st.ok()) {
       std::cerr << "stumpwright-dump: " << st.message() << "\n";
       return 1;

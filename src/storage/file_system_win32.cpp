@@ -48,6 +48,11 @@ std::wstring RegistryKey(const std::wstring& path) {
 std::mutex g_pending_mutex;
 std::set<std::wstring> g_pending;
 
+bool ReadOnly(const std::wstring& path) {
+  const DWORD attributes = ::GetFileAttributesW(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0;
+}
+
 OVERLAPPED At(std::uint64_t offset) {
   OVERLAPPED o{};
   o.Offset = static_cast<DWORD>(offset & 0xFFFFFFFFu);
@@ -140,15 +145,16 @@ class Win32FileSystem : public FileSystem {
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
       return Status::Error("\"" + path + "\" is not a regular file");
     }
+    // Checked before opening: an administrator's open would ignore the
+    // attribute, and the file must stay read-only for everyone.
+    if (writable && attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+      return Status::Error("cannot open for writing \"" + path + "\": the file is read-only");
+    }
     const DWORD access = writable ? GENERIC_READ | GENERIC_WRITE : GENERIC_READ;
     HANDLE handle = ::CreateFileW(wide.c_str(), access, kShareAll, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
       const DWORD code = ::GetLastError();
       if (IsSharingError(code)) return HeldStatus(path);
-      if (writable && code == ERROR_ACCESS_DENIED && attributes != INVALID_FILE_ATTRIBUTES &&
-          (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
-        return Status::Error("cannot open for writing \"" + path + "\": the file is read-only");
-      }
       return Status::Error(ErrorText(writable ? "cannot open for writing" : "cannot open", path, code));
     }
     if (::GetFileType(handle) != FILE_TYPE_DISK) {
@@ -192,19 +198,14 @@ class Win32FileSystem : public FileSystem {
   // target keeps its contents.
   Status Rename(const std::string& from, const std::string& to) override {
     const std::wstring wide_to = win32::Widen(to);
+    if (ReadOnly(wide_to)) return Status::Error("cannot replace \"" + to + "\": the file is read-only");
     if (::MoveFileExW(win32::Widen(from).c_str(), wide_to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
       return Status::Ok();
     }
     const DWORD code = ::GetLastError();
     if (IsSharingError(code)) return Status::Error("cannot replace \"" + to + "\": it is held open by another program");
-    if (code == ERROR_ACCESS_DENIED) {
-      const DWORD attributes = ::GetFileAttributesW(wide_to.c_str());
-      if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
-        return Status::Error("cannot replace \"" + to + "\": the file is read-only");
-      }
-      if (attributes != INVALID_FILE_ATTRIBUTES) {
-        return Status::Error("cannot replace \"" + to + "\": it is held open by another program or access is denied");
-      }
+    if (code == ERROR_ACCESS_DENIED && ::GetFileAttributesW(wide_to.c_str()) != INVALID_FILE_ATTRIBUTES) {
+      return Status::Error("cannot replace \"" + to + "\": it is held open by another program or access is denied");
     }
     return Status::Error(ErrorText("cannot rename", from, code));
   }

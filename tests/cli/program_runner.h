@@ -37,8 +37,13 @@ class ProgramCopy {
     fs::create_directories(root_);
     dir_ = root_ / folder;
     fs::create_directories(dir_);
-    program_ = dir_ / program;
-    fs::copy_file(fs::path(SW_BIN_DIR) / program, program_);
+#if defined(_WIN32)
+    const std::string file = program + ".exe";
+#else
+    const std::string& file = program;
+#endif
+    program_ = dir_ / file;
+    fs::copy_file(fs::path(SW_BIN_DIR) / file, program_);
   }
   ~ProgramCopy() {
     std::error_code ec;

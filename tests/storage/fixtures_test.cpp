@@ -80,6 +80,28 @@ TEST(DumpProgram, PrintsEveryFixtureAndRestoresWithoutOverwriting) {
   EXPECT_NE(RunDump("'" + txt + "'", &out), 0);  // a text file is not a storage
 }
 
+// A dump edited on Windows comes back with CR LF line ends; it restores to
+// the same file, and values holding a CR (written escaped) keep it.
+TEST(Fixtures, RestoreAcceptsCrLfLineEnds) {
+  ScratchDir dir;
+  int restored = 0;
+  for (const auto& n : FixtureNames()) {
+    if (n == "toplevel_field") continue;
+    const std::string text = ReadAll(FixtureDir() / (n + ".txt"));
+    std::string crlf;
+    for (char c : text) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    const auto out = dir / (n + ".crlf.mk4");
+    Status st = RestoreDump(crlf, out);
+    ASSERT_TRUE(st.ok()) << n << ": " << st.message();
+    EXPECT_EQ(Dump(out), text) << n;
+    ++restored;
+  }
+  EXPECT_GE(restored, 40);
+  const auto cr = dir / "cr.mk4";
+  ASSERT_TRUE(RestoreDump("v[a:S]\r\nVIEW v\r\na:S\r\nx\\ry\r\n", cr).ok());
+  EXPECT_EQ(Dump(cr), "v[a:S]\nVIEW v\na:S\nx\\ry\n");
+}
+
 TEST(Fixtures, FreshFilesFollowTheLibraryLayout) {
   ScratchDir dir;
   for (const char* n : {"basic", "nested_small", "floats_packed", "memos", "strings"}) {

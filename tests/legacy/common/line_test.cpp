@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+
 #include <vector>
 
 #include "support/temp_dir.h"
@@ -100,7 +102,9 @@ TEST(NumberTest, CLibraryRules) {
   EXPECT_EQ(Atoi("7.9"), 7);
   EXPECT_EQ(Atoi(""), 0);
   EXPECT_EQ(Atoi("99999999999999999999"), 2147483647);  // saturates, no overflow
-  EXPECT_EQ(Atol("12345678901"), 12345678901L);
+  EXPECT_EQ(Atol("12345678901"), 12345678901LL);  // 64 bits on Windows too
+  EXPECT_EQ(Atol("-99999999999999999999"), LLONG_MIN);
+  EXPECT_EQ(Atoi("-3000000000"), INT_MIN);
   EXPECT_EQ(Format("%-3s|%6.2f|%03d", "a", 1.5, 7), "a  |  1.50|007");
 }
 

@@ -9,7 +9,8 @@
 #include <filesystem>
 
 #include "cruisedb/dictionary.h"
-#include "legacy/keyfile/job_key_importer.h"
+#include "convert/job_key_importer.h"
+#include "progress/progress.h"
 #include "legacy/line.h"
 #include "platform/scripted_platform.h"
 #include "storage/storage.h"
@@ -46,7 +47,8 @@ double PeakMiB() {
 
 void Import(const Input& in, benchmark::State& state) {
   sw::platform::ScriptedPlatform platform;
-  sw::legacy::keyfile::ImportRequest request;
+  sw::progress::WindowlessProgress progress;
+  sw::convert::ImportRequest request;
   request.version = 7;
   request.job_path = in.job;
   request.cruise_path = in.dir / "bench.crz";
@@ -55,9 +57,8 @@ void Import(const Input& in, benchmark::State& state) {
   request.report_path = in.dir / "bench.out";
   request.base_dictionary = fs::path(SW_BIN_DIR) / "CruiseDefault.stp";
   request.cruise_type = "V";
-  std::string k, j;
   fs::remove(request.cruise_path);
-  if (sw::legacy::keyfile::JobKeyImporter(platform).Convert(request, k, j) != 0) state.SkipWithError("import failed");
+  if (!sw::convert::JobKeyImporter(platform, progress).Convert(request).ok()) state.SkipWithError("import failed");
 }
 
 void BM_Import(benchmark::State& state) {

@@ -32,6 +32,7 @@ constexpr int kExitUnanswered = 6;          // a question needed --yes or --no; 
 constexpr int kExitCancelled = 7;           // interrupted; nothing was changed
 constexpr int kExitWriteFailed = 8;         // a file could not be made writable or written
 constexpr int kExitBadBaseDictionary = 9;   // CruiseDefault.stp could not be read
+constexpr int kExitInUse = 10;              // a file is held by another program
 
 constexpr char kExitCodeHelp[] =
     "Exit codes:\n"
@@ -44,7 +45,8 @@ constexpr char kExitCodeHelp[] =
     "  6  a question needed an answer (--yes or --no) and stdin is not a terminal; nothing was changed\n"
     "  7  cancelled (Ctrl-C); no cruise file was written, existing files are unchanged\n"
     "  8  a file could not be made writable or written; existing files are unchanged\n"
-    "  9  CruiseDefault.stp could not be read";
+    "  9  CruiseDefault.stp could not be read\n"
+    " 10  a file is in use by another program; nothing was changed";
 
 // The question that could not be answered, if any.
 std::string g_unanswered;
@@ -61,6 +63,7 @@ int ExitCodeOf(sw::app::CreateOutcome outcome) {
     case CreateOutcome::kCancelled: return kExitCancelled;
     case CreateOutcome::kNoBaseDictionary: return kExitBadBaseDictionary;
     case CreateOutcome::kFailed: return kExitWriteFailed;
+    case CreateOutcome::kInUse: return kExitInUse;
   }
   return kExitWriteFailed;
 }

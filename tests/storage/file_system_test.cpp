@@ -6,9 +6,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 
+#include "storage/output_set.h"
 #include "storage/utf8_path.h"
 #include "test_util.h"
 
@@ -230,6 +232,78 @@ TEST(FileSystemWindows, ReadOnlyTargetIsRefusedUntilMadeWritable) {
   ASSERT_TRUE(::SetFileAttributesW(W(target).c_str(), FILE_ATTRIBUTE_NORMAL));
   ASSERT_TRUE(Fs().Rename(temp, target).ok());
   EXPECT_EQ(ReadAll(target), "fresh");
+}
+
+// The output set on Windows paths: temporaries beside a target named with
+// backslashes, and an existing target (which the set keeps locked, that is
+// open, until the end) replaced by its new content.
+TEST(OutputSetWindows, BackslashTargetsAreReplacedInPlace) {
+  ScratchDir dir;
+  std::string folder = std::filesystem::absolute(dir / "").string();
+  for (char& c : folder) c = c == '/' ? '\\' : c;
+  if (folder.back() != '\\') folder += '\\';
+  const std::string key = folder + "sale.key";
+  const std::string job = folder + "sale.job";
+  WriteAll(key, "old key\r\n");
+  {
+    OutputSet set;
+    auto temp = set.Add(key);
+    ASSERT_TRUE(temp.ok()) << temp.status().message();
+    EXPECT_EQ(temp.value().rfind(folder, 0), 0u) << temp.value();  // beside the target
+    EXPECT_EQ(temp.value().find('/'), std::string::npos) << temp.value();
+    ASSERT_TRUE(set.WriteText(job, [](std::ostream& out) { return static_cast<bool>(out << "new job\n"); }).ok());
+    auto file = set.TemporaryFile(key);
+    ASSERT_NE(file, nullptr);
+    ASSERT_TRUE(file->WriteAt(0, "new key\n", 8).ok());
+    const Status st = set.Commit();
+    ASSERT_TRUE(st.ok()) << st.message();
+  }
+  EXPECT_EQ(ReadAll(key), "new key\n");
+  EXPECT_EQ(ReadAll(job), "new job\n");
+  std::vector<std::string> left;
+  for (const auto& entry : std::filesystem::directory_iterator(dir / "")) left.push_back(entry.path().filename().string());
+  std::sort(left.begin(), left.end());
+  EXPECT_EQ(left, (std::vector<std::string>{"sale.job", "sale.key"}));
+}
+
+TEST(OutputSetWindows, TargetHeldByAnotherProgramStopsTheSetAndIsKept) {
+  ScratchDir dir;
+  const std::string key = (dir / "held.key").string();
+  const std::string job = (dir / "held.job").string();
+  WriteAll(key, "user's key");
+  HANDLE other = ::CreateFileW(W(key).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(other, INVALID_HANDLE_VALUE);
+  Status st;
+  {
+    OutputSet set;
+    st = set.WriteText(job, [](std::ostream& out) { return static_cast<bool>(out << "job"); });
+    if (st.ok()) st = set.WriteText(key, [](std::ostream& out) { return static_cast<bool>(out << "key"); });
+    if (st.ok()) st = set.Commit();
+  }
+  ::CloseHandle(other);
+  EXPECT_FALSE(st.ok());
+  EXPECT_NE(st.message().find("held.key"), std::string::npos) << st.message();
+  EXPECT_EQ(ReadAll(key), "user's key");
+  EXPECT_FALSE(std::filesystem::exists(job));  // all or nothing
+  std::size_t entries = 0;
+  for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(dir / "")) ++entries;
+  EXPECT_EQ(entries, 1u);
+}
+
+TEST(FileSystemWindows, ListAndSyncFolders) {
+  ScratchDir dir;
+  WriteAll(dir / "a.txt", "a");
+  std::filesystem::create_directories(dir / "" / Utf8Path(kWideName));
+  auto names = Fs().ListFolder((dir / "").string());
+  ASSERT_TRUE(names.ok()) << names.status().message();
+  std::sort(names.value().begin(), names.value().end());
+  EXPECT_EQ(names.value(), (std::vector<std::string>{kWideName, "a.txt"}));
+  EXPECT_TRUE(Fs().SyncFolder((dir / "").string()).ok());
+  EXPECT_FALSE(Fs().ListFolder((dir / "missing").string()).ok());
+  auto lock = Fs().LockFile((dir / "a.txt").string());
+  ASSERT_TRUE(lock.ok());
+  EXPECT_TRUE(IsInUse(Fs().Open((dir / "a.txt").string(), true).status()));
+  EXPECT_EQ(ReadThrough((dir / "a.txt").string()), "a");
 }
 
 TEST(FileSystemWindows, Utf8AndUtf16ConvertBothWays) {

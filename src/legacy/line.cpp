@@ -76,6 +76,12 @@ bool LineReader::ReadLine(std::string& line) {
   return true;
 }
 
+void LineReader::Close() {
+  if (!from_text_ && file_.is_open()) file_.close();
+  text_.clear();
+  text_pos_ = 0;
+}
+
 void LineReader::Rewind() {
   if (!from_text_) {
     file_.clear();

@@ -31,6 +31,10 @@ class LineReader {
   bool ReadLine(std::string& line);
   // Back to the start of the file (the next ReadLine gives the first line).
   void Rewind();
+  // Lets go of the file; ReadLine then gives nothing. Windows will not
+  // replace or rename a file that is still open for reading, so a reader of
+  // a file that is about to be rewritten closes it first.
+  void Close();
 
   std::size_t longest_line() const { return longest_; }
   std::size_t lines_read() const { return lines_; }

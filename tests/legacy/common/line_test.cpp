@@ -65,6 +65,25 @@ TEST(LineReaderTest, RewindStartsOver) {
   EXPECT_EQ(line, "06V");
 }
 
+// A closed reader lets go of its file, so the file can be replaced (which
+// Windows refuses while it is open) and the reader gives nothing more.
+TEST(LineReaderTest, CloseReleasesTheFileForReplacement) {
+  test::TempDir dir;
+  test::WriteFile(dir / "a.key", "06V\nsale.job\n");
+  test::WriteFile(dir / "new.key", "10\n");
+  LineReader reader(dir / "a.key");
+  std::string line;
+  ASSERT_TRUE(reader.ReadLine(line));
+  EXPECT_EQ(line, "06V");
+  reader.Close();
+  std::error_code ec;
+  std::filesystem::rename(dir / "new.key", dir / "a.key", ec);
+  EXPECT_FALSE(ec) << ec.message();
+  EXPECT_EQ(test::ReadFile(dir / "a.key"), "10\n");
+  EXPECT_FALSE(reader.ReadLine(line));
+  EXPECT_EQ(line, "");
+}
+
 TEST(FixedFieldTest, BlankInsideAndEmptyPastTheEnd) {
   const std::string line = "AB   CD  ";
   EXPECT_EQ(FixedField(line, 0, 2), "AB");

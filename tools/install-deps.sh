@@ -7,6 +7,7 @@ packages=(
   libcli11-dev libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
   xvfb xauth
+  g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine64 zip unzip
 )
 missing=()
 for p in "${packages[@]}"; do

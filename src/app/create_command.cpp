@@ -307,7 +307,7 @@ CreateOutcome CreateCommand::ImportKeyFile(MainDialog& dialog, const std::tm& lo
   request.region = header.region;
   request.key_path = key_path;
   request.report_path = header.report_path;
-  request.base_dictionary = state.base_dictionary_path;
+  request.base_dictionary = storage::Utf8Path(state.base_dictionary_path);
   request.cruise_type = header.cruise_type;
   request.log_date = TodayText(local);
   request.log_time = NowText(local);

@@ -40,7 +40,7 @@ bool MainDialog::Initialise(const std::filesystem::path& program_directory,
     state_.base_dictionary_folder = current_directory.string();
   }
   state_.base_dictionary_path = (program_directory / kBaseDictionaryName).string();
-  if (!IsRegularFile(state_.base_dictionary_path)) {
+  if (!IsRegularFile(storage::Utf8Path(state_.base_dictionary_path))) {
     platform_.ShowMessage(
         {kMissingDictionaryMessage, "ERROR", platform::Icon::kStop, platform::Buttons::kOk});
     return false;

@@ -16,6 +16,8 @@
 #include <set>
 #include <sstream>
 
+#include "storage/utf8_path.h"
+
 namespace sw::storage {
 namespace {
 
@@ -211,7 +213,7 @@ Result<std::string> OutputSet::Add(const std::string& target) {
 Result<Storage> OutputSet::AddStorage(const std::string& target) {
   auto temp = Add(target);
   if (!temp.ok()) return temp.status();
-  return Storage::Open(temp.value(), Storage::Mode::ReadWrite, &impl_->lender);
+  return Storage::Open(Utf8Path(temp.value()), Storage::Mode::ReadWrite, &impl_->lender);
 }
 
 std::unique_ptr<File> OutputSet::TemporaryFile(const std::string& target) {

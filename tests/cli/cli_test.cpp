@@ -2,7 +2,10 @@
 // the Browse decision on its file argument, option checks, exit codes.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "legacy/import/import_files.h"
+#include "support/temp_dir.h"
 #include "program_runner.h"
 #include "storage/storage.h"
 
@@ -132,6 +135,48 @@ TEST_F(CliConversion, MissingCruiseFileIsNotCreated) {
   const RunResult r = cli_.Run("", "x.crz");
   EXPECT_EQ(r.exit_code, 4);
   EXPECT_FALSE(fs::exists(cli_.dir() / "x.crz"));
+}
+
+// A key file in a folder whose name is not ASCII, named on the command line
+// by its full path, with CR LF line ends (as written on Windows): converted,
+// exported back, and the Version 7 job file comes back record for record.
+TEST(CliRoundTrip, NonAsciiFolderAndCrLfInput) {
+  const std::string folder = "Gr\xC3\xBCnwald Los \xC3\x98";
+  ProgramCopy cli("stumpwright-cli", folder);
+  fs::copy_file(fs::path(SW_BIN_DIR) / "CruiseDefault.stp", cli.dir() / "CruiseDefault.stp");
+  const fs::path data = fs::path(SW_TEST_DATA_DIR) / "data";
+  fs::copy_file(data / "sample7.key", cli.dir() / "sample7.key");
+  fs::copy_file(data / "sample7.job", cli.dir() / "sample7.job");
+  const std::string original_job = sw::test::ReadFile(data / "sample7.job");
+  ASSERT_NE(original_job.find("\r\n"), std::string::npos);  // the input really has CR LF
+
+  const std::string key = (cli.dir() / "sample7.key").string();
+  EXPECT_EQ(key.find(folder) == std::string::npos, false) << key;
+  const RunResult imported = cli.Run("", "--yes '" + key + "'");
+  ASSERT_EQ(imported.exit_code, 0) << imported.err;
+  {
+    auto file = storage::Storage::Open(cli.dir() / "sample7.crz", storage::Storage::Mode::ReadOnly);
+    ASSERT_TRUE(file.ok()) << file.status().message();
+    EXPECT_EQ(file->GetView("TreeTable").Size(), 30u);
+    EXPECT_EQ(file->GetView("LogTable").Size(), 60u);
+  }
+  const RunResult exported = cli.Run("", "--yes --version7 sample7.crz");
+  ASSERT_EQ(exported.exit_code, 0) << exported.err;
+  // Written with LF line ends on every system, one record per input record
+  // (sorted and upper-cased on the way).
+  const std::string job_back = sw::test::ReadFile(cli.dir() / "sample7.job");
+  const std::string key_back = sw::test::ReadFile(cli.dir() / "sample7.key");
+  EXPECT_EQ(job_back.find('\r'), std::string::npos);
+  EXPECT_EQ(key_back.find('\r'), std::string::npos);
+  EXPECT_EQ(std::count(job_back.begin(), job_back.end(), '\n'),
+            std::count(original_job.begin(), original_job.end(), '\n'));
+  EXPECT_EQ(key_back.substr(0, 16), "06V\nsample7.job\n");
+  // The exported pair is a fixed point: converted and exported again, it
+  // comes back byte for byte.
+  ASSERT_EQ(cli.Run("", "--yes sample7.key").exit_code, 0);
+  ASSERT_EQ(cli.Run("", "--yes --version7 sample7.crz").exit_code, 0);
+  EXPECT_EQ(sw::test::ReadFile(cli.dir() / "sample7.job"), job_back);
+  EXPECT_EQ(sw::test::ReadFile(cli.dir() / "sample7.key"), key_back);
 }
 
 TEST_F(CliConversion, HelpListsTheExitCodes) {

@@ -17,6 +17,8 @@
 #include <sstream>
 #include <string>
 
+#include "storage/utf8_path.h"
+
 namespace sw::testing {
 
 namespace fs = std::filesystem;
@@ -35,7 +37,7 @@ class ProgramCopy {
     std::random_device random;
     root_ = fs::temp_directory_path() / ("sw_run_" + std::to_string(random()) + "_" + std::to_string(counter++));
     fs::create_directories(root_);
-    dir_ = root_ / folder;
+    dir_ = root_ / storage::Utf8Path(folder);
     fs::create_directories(dir_);
 #if defined(_WIN32)
     const std::string file = program + ".exe";

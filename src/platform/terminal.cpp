@@ -17,6 +17,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdlib>
 
 namespace sw::platform {
 namespace {
@@ -154,7 +155,13 @@ std::vector<std::string> Arguments(int argc, char** argv) {
   return out;
 }
 
-void UseUtf8Console() { ::SetConsoleOutputCP(CP_UTF8); }
+// The console's own code page comes back when the program ends, so that
+// the command window goes on as the user had it.
+void UseUtf8Console() {
+  static const UINT previous = ::GetConsoleOutputCP();
+  if (previous == 0 || previous == CP_UTF8) return;
+  if (::SetConsoleOutputCP(CP_UTF8)) std::atexit([] { ::SetConsoleOutputCP(previous); });
+}
 
 #else
 

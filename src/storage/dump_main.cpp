@@ -13,6 +13,7 @@
 #include "storage/win32_text.h"
 #endif
 
+#include <cstdlib>
 #include <fstream>
 #include <iostream>
 #include <sstream>
@@ -45,7 +46,11 @@ int main(int argc, char** argv) {
   using namespace sw::storage;
 #if defined(_WIN32)
   ::_setmode(::_fileno(stdout), _O_BINARY);
-  ::SetConsoleOutputCP(CP_UTF8);
+  // UTF-8 on a console while the program runs; the user's code page after.
+  static const UINT previous = ::GetConsoleOutputCP();
+  if (previous != 0 && previous != CP_UTF8 && ::SetConsoleOutputCP(CP_UTF8)) {
+    std::atexit([] { ::SetConsoleOutputCP(previous); });
+  }
 #endif
   const std::vector<std::string> args = Arguments(argc, argv);
   if (args.size() == 2 && args[1] != "--restore") {

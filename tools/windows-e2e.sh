@@ -29,8 +29,21 @@ for side in linux windows; do
   "run_$side" --yes --version7 sample7.crz || { cat "$work/$side.err" >&2; echo "$side: export failed" >&2; exit 1; }
 done
 
-# Date " 3/ 5/2010" and time " 9: 7" of the log entries differ from run to run.
-normalise() { sed -E 's#[ 0-9][0-9]/[ 0-9][0-9]/[0-9]{4}#<date>#g; s#(^|\t)[ 0-9][0-9]:[ 0-9][0-9](\t|$)#\1<time>\2#g'; }
+# Date " 3/ 5/2010" and time " 9: 7" of the log entries differ from run to
+# run, and the settings name the legacy files by their full paths, which
+# wine spells as Z:\tmp\... (each backslash doubled in the dump text).
+windows_work="Z:$(printf '%s' "$work" | sed 's#/#\\\\#g')"
+normalise() {
+  sed -E 's#[ 0-9][0-9]/[ 0-9][0-9]/[0-9]{4}#<date>#g; s#(^|\t)[ 0-9][0-9]:[ 0-9][0-9](\t|$)#\1<time>\2#g' |
+    E2E_UNIX="$work/$1/" E2E_WIN="$windows_work\\\\$1\\\\" awk '{
+      for (prefix = ENVIRON["E2E_UNIX"]; (i = index($0, prefix)) > 0;) $0 = substr($0, 1, i - 1) "<dir>/" substr($0, i + length(prefix))
+      for (prefix = ENVIRON["E2E_WIN"]; (i = index($0, prefix)) > 0;) {
+        rest = substr($0, i + length(prefix)); gsub(/\\\\/, "/", rest)
+        $0 = substr($0, 1, i - 1) "<dir>/" rest
+      }
+      print
+    }'
+}
 status=0
 for f in sample7.key sample7.job; do
   if ! cmp "$work/linux/$folder/$f" "$work/windows/$folder/$f"; then
@@ -39,8 +52,8 @@ for f in sample7.key sample7.job; do
   fi
 done
 for f in "imported.crz" "$folder/sample7.crz"; do
-  "$linux_bin/stumpwright-dump" "$work/linux/$f" | normalise >"$work/linux.dump"
-  "$linux_bin/stumpwright-dump" "$work/windows/$f" | normalise >"$work/windows.dump"
+  "$linux_bin/stumpwright-dump" "$work/linux/$f" | normalise linux >"$work/linux.dump"
+  "$linux_bin/stumpwright-dump" "$work/windows/$f" | normalise windows >"$work/windows.dump"
   if ! cmp -s "$work/linux.dump" "$work/windows.dump"; then
     echo "the cruise files $f differ:" >&2
     diff "$work/linux.dump" "$work/windows.dump" | head -20 >&2 || true

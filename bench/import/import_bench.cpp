@@ -4,6 +4,8 @@
 // alone adding the rows the import produced to the same tables and
 // committing them. Reports the ratio and the process's peak memory.
 #include <benchmark/benchmark.h>
+
+#include <cstdlib>
 #include <sys/resource.h>
 
 #include <filesystem>
@@ -15,6 +17,11 @@
 #include "platform/scripted_platform.h"
 #include "storage/storage.h"
 #include "legacy/import/import_files.h"
+
+// A benchmark stops at the first failed storage call.
+static void Must(const sw::storage::Status& status) {
+  if (!status.ok()) std::abort();
+}
 
 namespace {
 
@@ -85,9 +92,9 @@ void BM_BareLoad(benchmark::State& state) {
     auto file = storage::Storage::Open(target, storage::Storage::Mode::ReadWrite);
     for (const auto& [description, rows] : tables) {
       storage::View view = file->GetAs(description).value();
-      view.SetSize(rows.Size());
+      Must(view.SetSize(rows.Size()));
       for (std::size_t c = 0; c < rows.ColumnCount(); ++c) {
-        for (std::size_t r = 0; r < rows.Size(); ++r) view.Set(r, c, rows.Get(r, c));
+        for (std::size_t r = 0; r < rows.Size(); ++r) Must(view.Set(r, c, rows.Get(r, c)));
       }
     }
     if (!file->Commit().ok()) state.SkipWithError("commit failed");

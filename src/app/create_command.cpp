@@ -6,6 +6,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "app/growth_model_command.h"
+#include "growthmodel/species.h"
 #include "convert/job_key_exporter.h"
 #include "convert/job_key_importer.h"
 #include "cruisedb/columns.h"
@@ -230,9 +232,11 @@ CreateOutcome CreateCommand::ExportCruiseFile(MainDialog& dialog, const std::tm&
     return CreateOutcome::kInputRefused;
   }
   storage::Storage& file = opened.value();
-  // Point D: the growth-model option.
-  if (!(state.Version7Option == 1 || (state.Version7Option == 0 && state.GroOption == 0))) {
-    return CreateOutcome::kNothing;
+  // The growth-model export comes first; a refusal there ends the command.
+  if (state.GroOption == 1) {
+    const CreateOutcome gro = ExportGrowthModel(dialog, local);
+    if (gro != CreateOutcome::kDone && gro != CreateOutcome::kNothing) return gro;
+    if (state.Version7Option != 1) return gro;
   }
   const convert::Outcome outcome =
       convert::JobKeyExporter(platform, fs_).Export(file, cruise_path, TodayText(local), NowText(local));
@@ -244,6 +248,26 @@ CreateOutcome CreateCommand::ExportCruiseFile(MainDialog& dialog, const std::tm&
   }
   ShowAll(platform, outcome);
   return FromResult(outcome.result);
+}
+
+CreateOutcome CreateCommand::ExportGrowthModel(MainDialog& dialog, const std::tm& local) {
+  if (unit_variant_prompt_ == nullptr) return CreateOutcome::kNothing;
+  const ShellState& state = dialog.state();
+  GrowthModelJob job;
+  job.cruise_path = state.SelectedPath;
+  // The species file ships beside the programs, where the base dictionary is.
+  job.species_file = fs::path(state.base_dictionary_path).parent_path() / growthmodel::kSpeciesFileName;
+  job.current_year = local.tm_year + 1900;
+  job.fs = fs_;
+  switch (RunGrowthModelExport(dialog.platform(), *unit_variant_prompt_, job)) {
+    case GrowthModelOutcome::kExported: return CreateOutcome::kDone;
+    case GrowthModelOutcome::kNoExport: return CreateOutcome::kNothing;
+    case GrowthModelOutcome::kNoChoice: return CreateOutcome::kChoiceMissing;
+    case GrowthModelOutcome::kRefused: return CreateOutcome::kInputRefused;
+    case GrowthModelOutcome::kFailed: return CreateOutcome::kFailed;
+    case GrowthModelOutcome::kInUse: return CreateOutcome::kInUse;
+  }
+  return CreateOutcome::kFailed;
 }
 
 CreateOutcome CreateCommand::ImportKeyFile(MainDialog& dialog, const std::tm& local) {
@@ -334,9 +358,12 @@ CreateOutcome CreateCommand::ImportKeyFile(MainDialog& dialog, const std::tm& lo
   return CreateOutcome::kDone;
 }
 
-void InstallCreateCommand(MainDialog& dialog, std::function<void(CreateOutcome)> done) {
-  dialog.SetCreateHandler([done = std::move(done)](MainDialog& d) {
-    const CreateOutcome outcome = CreateCommand().Run(d);
+void InstallCreateCommand(MainDialog& dialog, std::function<void(CreateOutcome)> done,
+                          platform::UnitVariantPrompt* unit_variant_prompt) {
+  dialog.SetCreateHandler([done = std::move(done), unit_variant_prompt](MainDialog& d) {
+    CreateCommand command;
+    command.SetUnitVariantPrompt(unit_variant_prompt);
+    const CreateOutcome outcome = command.Run(d);
     if (done) done(outcome);
   });
 }

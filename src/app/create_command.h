@@ -16,6 +16,7 @@
 
 #include "app/main_dialog.h"
 #include "platform/platform.h"
+#include "platform/unit_variant_prompt.h"
 #include "storage/storage.h"
 
 namespace sw::storage {
@@ -36,6 +37,7 @@ enum class CreateOutcome {
   kNoBaseDictionary,  // the base dictionary could not be read
   kFailed,            // a file could not be written; nothing was changed
   kInUse,             // a file is held by another program; nothing was changed
+  kChoiceMissing,     // the growth-model dialog's OK had no units or no variant
 };
 
 // True for the outcomes after which the program must end.
@@ -85,6 +87,10 @@ class CreateCommand {
   // `fs` is for tests that inject file failures; null means the real one.
   explicit CreateCommand(storage::FileSystem* fs = nullptr) : fs_(fs) {}
 
+  // The unit and variant dialog of the growth-model export; without one the
+  // export finds no dialog to show and does nothing.
+  void SetUnitVariantPrompt(platform::UnitVariantPrompt* prompt) { unit_variant_prompt_ = prompt; }
+
   CreateOutcome Run(MainDialog& dialog);
   // Runs with a given local time (tests).
   CreateOutcome Run(MainDialog& dialog, const std::tm& local);
@@ -93,10 +99,15 @@ class CreateCommand {
   CreateOutcome ExportCruiseFile(MainDialog& dialog, const std::tm& local);
   CreateOutcome ImportKeyFile(MainDialog& dialog, const std::tm& local);
 
+  CreateOutcome ExportGrowthModel(MainDialog& dialog, const std::tm& local);
+
   storage::FileSystem* fs_;
+  platform::UnitVariantPrompt* unit_variant_prompt_ = nullptr;
 };
 
 // Installs the Create command into the dialog; `done` sees each outcome.
-void InstallCreateCommand(MainDialog& dialog, std::function<void(CreateOutcome)> done = {});
+// `unit_variant_prompt` shows the growth-model export's dialog.
+void InstallCreateCommand(MainDialog& dialog, std::function<void(CreateOutcome)> done = {},
+                          platform::UnitVariantPrompt* unit_variant_prompt = nullptr);
 
 }  // namespace sw::app

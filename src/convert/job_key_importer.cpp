@@ -205,7 +205,8 @@ Outcome JobKeyImporter::Convert(const ImportRequest& request) {
   cruisedb::CruiseTables& t = opened_tables.value();
   for (storage::View* v : {&t.volume, &t.value, &t.weight, &t.quality, &t.config, &t.message_log, &t.cruise,
                            &t.strata, &t.units, &t.plots, &t.counts, &t.trees, &t.subpopulations, &t.logs}) {
-    v->SetSize(0);
+    storage::Status emptied = v->SetSize(0);
+    if (!emptied.ok()) return write_failure(emptied);
   }
 
   // 3. The key file: report list and settings, then the equation sections.
@@ -247,7 +248,8 @@ Outcome JobKeyImporter::Convert(const ImportRequest& request) {
 
   // 9-10. Units of each stratum and log counts of each tree.
   platform_.ShowMessage({kStillProcessingMessage, "MESSAGE", Icon::kInformation, Buttons::kOk});
-  readers.Finish();
+  st = readers.Finish();
+  if (!st.ok()) return write_failure(st);
 
   // 11-12. Sorting.
   const bool long_file = job_lines_ > kLongJobFileLines;

@@ -238,7 +238,7 @@ TEST(OutputSet, LeftoversAreRemovedOnlyWhenNoLiveProcessHoldsThem) {
   const pid_t child = ::fork();
   if (child == 0) {
     OutputSet set;
-    set.WriteText((dir / "a.key").string(), [](std::ostream& out) { return static_cast<bool>(out << "child"); });
+    ASSERT_TRUE(set.WriteText((dir / "a.key").string(), [](std::ostream& out) { return static_cast<bool>(out << "child"); }).ok());
     char c = 'x';
     (void)!::write(ready[1], &c, 1);
     ::pause();  // killed by the parent, as a run killed mid-conversion

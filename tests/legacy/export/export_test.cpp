@@ -223,7 +223,7 @@ class CruiseFile {
     jobfile::JobRecordReaders readers(t, jobfile::JobFileContext{7, region, type});
     std::size_t n = 0;
     for (const std::string& line : lines) readers.ReadRecord(line, ++n);
-    readers.Finish();
+    EXPECT_TRUE(readers.Finish().ok());
     EXPECT_TRUE(readers.diagnostics().empty());
     Commit();
   }
@@ -348,7 +348,7 @@ TEST_F(ExportTest, KeyFileRoundTripKeepsEveryLineAndEveryTable) {
   CruiseFile first(dir_ / "sale.crz");
   first.ImportKey(original);
   first.tables().cruise.Add();
-  first.tables().cruise.Bind(col::CruiseType).Set(0, "V");
+  EXPECT_TRUE(first.tables().cruise.Bind(col::CruiseType).Set(0, "V").ok());
   ASSERT_TRUE(WriteKey(dir_ / "sale.crz", first.tables())) << report_.RefusalText("sale.key");
   const std::string written = test::ReadFile(dir_ / "sale.key");
   EXPECT_EQ(SplitLines(written), SplitLines(original));
@@ -365,7 +365,7 @@ TEST_F(ExportTest, KeyFileRoundTripKeepsEveryLineAndEveryTable) {
 TEST_F(ExportTest, EmptyEquationTablesStillGetTheirHeaders) {
   CruiseFile file(dir_ / "sale12.crz");
   file.tables().cruise.Add();
-  file.tables().cruise.Bind(col::CruiseType).Set(0, "V");
+  EXPECT_TRUE(file.tables().cruise.Bind(col::CruiseType).Set(0, "V").ok());
   ASSERT_TRUE(WriteKey(dir_ / "sale12.crz", file.tables()));
   EXPECT_EQ(test::ReadFile(dir_ / "sale12.key"),
             "06V\nsale12.job\nsale12.out\n\nVOLUME EQUATIONS\nVALUE EQUATIONS\nWEIGHT EQUATIONS\n"
@@ -386,19 +386,19 @@ TEST_F(ExportTest, CountRecordsAreNumberedDownwardsAndSkippedRowsTakeNoNumber) {
   CruiseFile file(dir_ / "c.crz");
   auto& t = file.tables();
   long s = t.subpopulations.Add();
-  t.subpopulations.Bind(col::Stratum).Set(s, "1");
-  t.subpopulations.Bind(col::SG).Set(s, "1");
-  t.subpopulations.Bind(col::Sp).Set(s, "DF");
+  EXPECT_TRUE(t.subpopulations.Bind(col::Stratum).Set(s, "1").ok());
+  EXPECT_TRUE(t.subpopulations.Bind(col::SG).Set(s, "1").ok());
+  EXPECT_TRUE(t.subpopulations.Bind(col::Sp).Set(s, "DF").ok());
   auto stratum = t.counts.Bind(col::Stratum);
   auto sg = t.counts.Bind(col::SG);
   auto sp = t.counts.Bind(col::Sp);
   auto count = t.counts.Bind(col::Count);
   for (int i = 0; i < 1002; ++i) {
     long r = t.counts.Add();
-    stratum.Set(r, "1");
-    sg.Set(r, "1");
-    sp.Set(r, i == 1 ? "XX" : "DF");  // no sub-population: skipped
-    count.Set(r, i == 2 ? 0 : 1);     // nothing counted: skipped
+    EXPECT_TRUE(stratum.Set(r, "1").ok());
+    EXPECT_TRUE(sg.Set(r, "1").ok());
+    EXPECT_TRUE(sp.Set(r, i == 1 ? "XX" : "DF").ok());  // no sub-population: skipped
+    EXPECT_TRUE(count.Set(r, i == 2 ? 0 : 1).ok());     // nothing counted: skipped
   }
   ASSERT_TRUE(WriteJob(dir_ / "c.job", t));
   auto lines = SplitLines(test::ReadFile(dir_ / "c.job"));
@@ -422,10 +422,10 @@ TEST_F(ExportTest, NullPlotWithTreesWritesNothingAndEmptyTreeTableStillWritesNul
 
   auto& t = file.tables();
   long r = t.trees.Add();
-  t.trees.Bind(col::Stratum).Set(r, " 2");
-  t.trees.Bind(col::CutUnit).Set(r, "  1");
-  t.trees.Bind(col::Plot).Set(r, "   3");
-  t.trees.Bind(col::Tree).Set(r, "  5");
+  ASSERT_TRUE(t.trees.Bind(col::Stratum).Set(r, " 2").ok());
+  ASSERT_TRUE(t.trees.Bind(col::CutUnit).Set(r, "  1").ok());
+  ASSERT_TRUE(t.trees.Bind(col::Plot).Set(r, "   3").ok());
+  ASSERT_TRUE(t.trees.Bind(col::Tree).Set(r, "  5").ok());
   ASSERT_TRUE(WriteJob(dir_ / "n.job", t));
   for (const std::string& line : SplitLines(test::ReadFile(dir_ / "n.job"))) EXPECT_NE(line.find("  5"), 0u);
   EXPECT_EQ(SplitLines(test::ReadFile(dir_ / "n.job")).size(), 3u);  // 3A, 7A and 7B of the tree
@@ -436,18 +436,18 @@ TEST_F(ExportTest, LogsOfATreeAreNeverCutOffAndOrphanLogsAreReported) {
   auto& t = file.tables();
   auto add_log = [&](std::string tree, std::string num) {
     long r = t.logs.Add();
-    t.logs.Bind(col::Stratum).Set(r, " 1");
-    t.logs.Bind(col::CutUnit).Set(r, "  1");
-    t.logs.Bind(col::Plot).Set(r, "   1");
-    t.logs.Bind(col::Tree).Set(r, tree);
-    t.logs.Bind(col::LogNum).Set(r, num);
+    EXPECT_TRUE(t.logs.Bind(col::Stratum).Set(r, " 1").ok());
+    EXPECT_TRUE(t.logs.Bind(col::CutUnit).Set(r, "  1").ok());
+    EXPECT_TRUE(t.logs.Bind(col::Plot).Set(r, "   1").ok());
+    EXPECT_TRUE(t.logs.Bind(col::Tree).Set(r, tree).ok());
+    EXPECT_TRUE(t.logs.Bind(col::LogNum).Set(r, num).ok());
   };
   long tr = t.trees.Add();
-  t.trees.Bind(col::Stratum).Set(tr, " 1");
-  t.trees.Bind(col::CutUnit).Set(tr, "  1");
-  t.trees.Bind(col::Plot).Set(tr, "   1");
-  t.trees.Bind(col::Tree).Set(tr, "  1");
-  t.trees.Bind(col::CM).Set(tr, "C");
+  EXPECT_TRUE(t.trees.Bind(col::Stratum).Set(tr, " 1").ok());
+  EXPECT_TRUE(t.trees.Bind(col::CutUnit).Set(tr, "  1").ok());
+  EXPECT_TRUE(t.trees.Bind(col::Plot).Set(tr, "   1").ok());
+  EXPECT_TRUE(t.trees.Bind(col::Tree).Set(tr, "  1").ok());
+  EXPECT_TRUE(t.trees.Bind(col::CM).Set(tr, "C").ok());
   for (int i = 1; i <= 6; ++i) add_log("  1", std::to_string(i));
   add_log("  9", "1");  // no tree
   for (int i = 7; i <= 13; ++i) add_log("  1", std::to_string(i));  // same tree, not consecutive
@@ -466,9 +466,9 @@ TEST_F(ExportTest, ValuesThatDoNotFitAreRefusedAndNothingIsWritten) {
   file.ImportJob(SampleJobFile());
   auto& t = file.tables();
   test::WriteFile(dir_ / "r.job", "OLD CONTENT\n");
-  t.trees.Bind(col::Sp).Set(1, "DOUGLASFIR");
-  t.trees.Bind(col::TreeCnt).Set(1, 123456.0f);
-  t.logs.Bind(col::LogNum).Set(2, "  ");
+  ASSERT_TRUE(t.trees.Bind(col::Sp).Set(1, "DOUGLASFIR").ok());
+  ASSERT_TRUE(t.trees.Bind(col::TreeCnt).Set(1, 123456.0f).ok());
+  ASSERT_TRUE(t.logs.Bind(col::LogNum).Set(2, "  ").ok());
   EXPECT_FALSE(WriteJob(dir_ / "r.job", t));
   EXPECT_EQ(test::ReadFile(dir_ / "r.job"), "OLD CONTENT\n");
   const std::string text = report_.RefusalText("r.job");
@@ -482,10 +482,10 @@ TEST_F(ExportTest, KeyValuesThatDoNotFitAreRefused) {
   CruiseFile file(dir_ / "k.crz");
   auto& t = file.tables();
   long r = t.volume.Add();
-  t.volume.Bind(col::VolEqNum).Set(r, "F00FW2W202X");  // 11 characters
+  EXPECT_TRUE(t.volume.Bind(col::VolEqNum).Set(r, "F00FW2W202X").ok());  // 11 characters
   r = t.weight.Add();
-  t.weight.Bind(col::WgtEqFactor).Set(r, 9999.9999f);  // a float holds 10000.0000
-  t.weight.Bind(col::WgtEqPercent).Set(r, 1000.0f);     // would run into the factor read back
+  ASSERT_TRUE(t.weight.Bind(col::WgtEqFactor).Set(r, 9999.9999f).ok());  // a float holds 10000.0000
+  ASSERT_TRUE(t.weight.Bind(col::WgtEqPercent).Set(r, 1000.0f).ok());     // would run into the factor read back
   EXPECT_FALSE(WriteKey(dir_ / "k.crz", t));
   EXPECT_FALSE(fs::exists(dir_ / "k.key"));
   const std::string text = report_.RefusalText("k.key");
@@ -499,7 +499,7 @@ TEST_F(ExportTest, EmptyCruiseTableAndMissingTablesExportWithAMessage) {
   cruisedb::CruiseTables bare = file.tables();
   bare.trees = View();  // a cruise file without TreeTable
   long r = bare.logs.Add();
-  bare.logs.Bind(col::LogNum).Set(r, "1");
+  ASSERT_TRUE(bare.logs.Bind(col::LogNum).Set(r, "1").ok());
   EXPECT_TRUE(WriteJob(dir_ / "e.job", bare));
   const std::string text = report_.NotesText("e.job");
   EXPECT_NE(text.find("CruiseTable holds no rows"), std::string::npos) << text;

@@ -29,6 +29,15 @@ struct RunResult {
   std::string err;
 };
 
+// The file name of a built program: "stumpwright-cli.exe" on Windows.
+inline std::string ProgramFileName(const std::string& program) {
+#if defined(_WIN32)
+  return program + ".exe";
+#else
+  return program;
+#endif
+}
+
 class ProgramCopy {
  public:
   // Copies SW_BIN_DIR/<program> into a fresh folder named after `folder`.
@@ -39,11 +48,7 @@ class ProgramCopy {
     fs::create_directories(root_);
     dir_ = root_ / storage::Utf8Path(folder);
     fs::create_directories(dir_);
-#if defined(_WIN32)
-    const std::string file = program + ".exe";
-#else
-    const std::string& file = program;
-#endif
+    const std::string file = ProgramFileName(program);
     program_ = dir_ / file;
     fs::copy_file(fs::path(SW_BIN_DIR) / file, program_);
   }

@@ -21,8 +21,8 @@
 #include <atomic>
 #include <cstring>
 #include <cwctype>
-#include <mutex>
 #include <map>
+#include <mutex>
 #include <set>
 #include <vector>
 
@@ -33,7 +33,7 @@ namespace sw::storage {
 namespace {
 
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
-// The locked byte: the last offset the file system can address.
+// The locked byte: far past the end of any real file.
 constexpr std::uint64_t kLockOffset = 0x7FFFFFFFFFFFFFFEull;
 
 std::string ErrorText(const std::string& what, const std::string& path, DWORD code) {

@@ -35,6 +35,7 @@ constexpr int kExitCancelled = 7;           // interrupted; nothing was changed
 constexpr int kExitWriteFailed = 8;         // a file could not be made writable or written
 constexpr int kExitBadBaseDictionary = 9;   // CruiseDefault.stp could not be read
 constexpr int kExitInUse = 10;              // a file is held by another program
+constexpr int kExitUsage = 11;              // the command line itself is wrong
 
 constexpr char kExitCodeHelp[] =
     "Exit codes:\n"
@@ -46,10 +47,11 @@ constexpr char kExitCodeHelp[] =
     "  4  the file is missing, not valid, or the options do not apply to it\n"
     "  5  a question was answered No; nothing was changed\n"
     "  6  a question needed an answer (--yes or --no) and stdin is not a terminal; nothing was changed\n"
-    "  7  cancelled (Ctrl-C); no cruise file was written, existing files are unchanged\n"
+    "  7  cancelled (Ctrl-C, also at a question); nothing was written, existing files are unchanged\n"
     "  8  a file could not be made writable or written; existing files are unchanged\n"
     "  9  CruiseDefault.stp could not be read\n"
-    " 10  a file is in use by another program; nothing was changed";
+    " 10  a file is in use by another program; nothing was changed\n"
+    " 11  usage error: an unknown or missing argument, or --yes with --no";
 
 constexpr char kGroHelp[] =
     "GRO files (--gro): one run is one press of OK in \"Select Units and Variants\", then Exit.\n"
@@ -144,7 +146,13 @@ int main(int argc, char** argv) {
   std::vector<char*> utf8_argv;
   for (auto& argument : arguments) utf8_argv.push_back(argument.data());
   sw::platform::UseUtf8Console();
-  CLI11_PARSE(cli, static_cast<int>(utf8_argv.size()), utf8_argv.data());
+  try {
+    cli.parse(static_cast<int>(utf8_argv.size()), utf8_argv.data());
+  } catch (const CLI::ParseError& e) {
+    // --help and --version end here with 0; every other parse error is one
+    // documented usage code, not CLI11's own numbers.
+    return cli.exit(e) == 0 ? 0 : kExitUsage;
+  }
 
   sw::platform::ScriptedPlatform platform;
   std::optional<sw::platform::Button> answer;
@@ -177,6 +185,12 @@ int main(int argc, char** argv) {
   sw::app::InstallCreateCommand(
       dialog, [&outcome](sw::app::CreateOutcome o) { outcome = o; }, &unit_variant_prompt);
   dialog.Create();
+  // Ctrl-C at a question gives up the prompt as No, which changes nothing;
+  // it is still a cancel, not an answer.
+  if (g_interrupted != 0) {
+    std::cerr << "stumpwright-cli: cancelled; existing files are unchanged.\n";
+    return kExitCancelled;
+  }
   if (!g_unanswered.empty()) return kExitUnanswered;
   if (unit_variant_prompt.refused()) return kExitBadChoice;
   if (gro_options.list && unit_variant_prompt.shown() && outcome == sw::app::CreateOutcome::kNothing) {
@@ -192,6 +206,9 @@ int main(int argc, char** argv) {
       break;
     case sw::app::CreateOutcome::kFailed:
       std::cerr << "stumpwright-cli: failed; no partial output was kept and existing files are unchanged.\n";
+      break;
+    case sw::app::CreateOutcome::kInUse:
+      std::cerr << "stumpwright-cli: a file is in use by another program; nothing was changed.\n";
       break;
     default:
       break;

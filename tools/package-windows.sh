@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Cross-builds the Windows programs in Release and packs
 # build/stumpwright-windows-x64.zip: stumpwright-cli.exe, stumpwright-dump.exe,
-# CruiseDefault.stp, the growth-model species file when the build has one,
-# and a short README. The programs are linked statically; the script checks
+# CruiseDefault.stp, the growth-model species file GROvariantSpecies.mk4 and
+# a short README. The programs are linked statically; the script checks
 # that they need no DLL beyond those every Windows has.
 #   tools/package-windows.sh [BUILD_DIR]     (default build/windows)
 set -euo pipefail
@@ -17,7 +17,7 @@ fi
 # The base dictionary is compiled by a Windows program, so wine runs it.
 # shellcheck source=tools/windows-env.sh
 . "$root/tools/windows-env.sh"
-cmake --build "$build" --target stumpwright-cli stumpwright-dump base_dictionary
+cmake --build "$build" --target stumpwright-cli stumpwright-dump base_dictionary species_file
 sw_wine_stop
 
 bin="$build/bin"

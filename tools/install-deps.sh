@@ -8,6 +8,7 @@ packages=(
   clang libclang-rt-14-dev
   xvfb xauth
   locales
+  g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine64 zip unzip
 )
 missing=()
 for p in "${packages[@]}"; do

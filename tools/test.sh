@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Installs what is needed, builds and runs every test: the suite, the suite
-# again under AddressSanitizer and UndefinedBehaviorSanitizer, a check that
-# the core library stays free of Qt, and a short run of every fuzz target.
+# Installs what is needed, builds and runs every test: the suite, the core
+# suites again as Windows programs under wine (with an end-to-end comparison
+# of the Windows and Linux command-line programs), the suite again under
+# AddressSanitizer and UndefinedBehaviorSanitizer, a check that the core
+# library stays free of Qt, and a short run of every fuzz target.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 jobs="$(nproc)"
@@ -18,6 +20,18 @@ echo "== build and test"
 cmake -S "$root" -B "$root/build/test" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$root/build/test" -j"$jobs"
 ctest --test-dir "$root/build/test" --output-on-failure -j"$jobs"
+
+echo "== Windows: cross-build (MinGW-w64, Release, no window program) and core tests under wine"
+windows_start=$SECONDS
+# shellcheck source=tools/windows-env.sh
+. "$root/tools/windows-env.sh"
+cmake -S "$root" -B "$root/build/windows" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
+  -DCMAKE_BUILD_TYPE=Release -DSW_GUI=OFF -DSW_BENCH=OFF >/dev/null
+cmake --build "$root/build/windows" -j"$jobs"
+ctest --test-dir "$root/build/windows" --output-on-failure -j"$jobs"
+"$root/tools/windows-e2e.sh" "$root/build/test/bin" "$root/build/windows/bin"
+sw_wine_stop
+echo "-- Windows stage: $((SECONDS - windows_start)) s"
 
 echo "== build and test under AddressSanitizer and UndefinedBehaviorSanitizer"
 cmake -S "$root" -B "$root/build/asan" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DSW_SANITIZE=ON -DSW_BENCH=OFF >/dev/null

@@ -23,6 +23,7 @@
 #include "legacy/line.h"
 #include "progress/progress_window.h"
 #include "storage/file_system.h"
+#include "storage/utf8_path.h"
 
 namespace sw::app {
 namespace {
@@ -121,8 +122,8 @@ KeyHeader ReadKeyHeader(const fs::path& key_path) {
   header.job_name = lines[1];
   const fs::path folder = key_path.parent_path();
   if (!folder.empty()) {
-    header.job_path = folder / lines[1];
-    header.report_path = folder / lines[2];
+    header.job_path = folder / storage::Utf8Path(lines[1]);
+    header.report_path = folder / storage::Utf8Path(lines[2]);
     header.cruise_path = header.job_path;
     header.cruise_path.replace_extension(".crz");
   }
@@ -206,16 +207,20 @@ storage::Status AppendLogEntry(const fs::path& cruise_path, std::string_view msg
 CreateOutcome CreateCommand::Run(MainDialog& dialog) {
   const std::time_t now = std::time(nullptr);
   std::tm local{};
+#if defined(_WIN32)
+  localtime_s(&local, &now);
+#else
   localtime_r(&now, &local);
+#endif
   return Run(dialog, local);
 }
 
 CreateOutcome CreateCommand::Run(MainDialog& dialog, const std::tm& local) {
   ShellState& state = dialog.state();
   if (state.SelectedPath.empty()) return CreateOutcome::kNothing;
-  if (!CheckWritableMedium(dialog.platform(), state.SelectedPath)) return CreateOutcome::kReadOnlyMedium;
-  legacy::MakeWritable(state.SelectedPath);
-  legacy::MakeWritable(fs::path(state.SelectedPath).parent_path());
+  if (!CheckWritableMedium(dialog.platform(), storage::Utf8Path(state.SelectedPath))) return CreateOutcome::kReadOnlyMedium;
+  legacy::MakeWritable(storage::Utf8Path(state.SelectedPath));
+  legacy::MakeWritable(storage::Utf8Path(state.SelectedPath).parent_path());
   // The base dictionary's structure check belongs here, before every branch.
   CreateOutcome outcome = CreateOutcome::kNothing;
   if (EndsWith(state.SelectedPath, "WPX", "wpx")) return ImportCycleFile(dialog);
@@ -234,7 +239,7 @@ CreateOutcome CreateCommand::Run(MainDialog& dialog, const std::tm& local) {
 CreateOutcome CreateCommand::ExportCruiseFile(MainDialog& dialog, const std::tm& local) {
   ShellState& state = dialog.state();
   platform::Platform& platform = dialog.platform();
-  const fs::path cruise_path = state.SelectedPath;
+  const fs::path cruise_path = storage::Utf8Path(state.SelectedPath);
   // The cruise file's structure-version check belongs here, before it is opened.
   std::error_code ec;
   auto opened = fs::is_regular_file(cruise_path, ec)
@@ -299,7 +304,7 @@ CreateOutcome CreateCommand::ExportGrowthModel(MainDialog& dialog, const std::tm
 CreateOutcome CreateCommand::ImportKeyFile(MainDialog& dialog, const std::tm& local) {
   ShellState& state = dialog.state();
   platform::Platform& platform = dialog.platform();
-  const fs::path key_path = state.KeyFilePath;
+  const fs::path key_path = storage::Utf8Path(state.KeyFilePath);
   {
     legacy::LineReader key(key_path);
     std::error_code ec;
@@ -367,7 +372,7 @@ CreateOutcome CreateCommand::ImportKeyFile(MainDialog& dialog, const std::tm& lo
   request.region = header.region;
   request.key_path = key_path;
   request.report_path = header.report_path;
-  request.base_dictionary = state.base_dictionary_path;
+  request.base_dictionary = storage::Utf8Path(state.base_dictionary_path);
   request.cruise_type = header.cruise_type;
   request.log_date = TodayText(local);
   request.log_time = NowText(local);

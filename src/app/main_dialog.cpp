@@ -5,6 +5,8 @@
 
 #include <system_error>
 
+#include "storage/utf8_path.h"
+
 namespace sw::app {
 namespace {
 
@@ -38,7 +40,7 @@ bool MainDialog::Initialise(const std::filesystem::path& program_directory,
     state_.base_dictionary_folder = current_directory.string();
   }
   state_.base_dictionary_path = (program_directory / kBaseDictionaryName).string();
-  if (!IsRegularFile(state_.base_dictionary_path)) {
+  if (!IsRegularFile(storage::Utf8Path(state_.base_dictionary_path))) {
     platform_.ShowMessage(
         {kMissingDictionaryMessage, "ERROR", platform::Icon::kStop, platform::Buttons::kOk});
     return false;
@@ -102,7 +104,7 @@ void MainDialog::ConfirmTypedPath(const std::string& text) {
     return;
   }
   std::error_code ec;
-  std::filesystem::path full = std::filesystem::absolute(text, ec);
+  std::filesystem::path full = std::filesystem::absolute(storage::Utf8Path(text), ec);
   ChooseFile(ec ? text : full.string());
 }
 

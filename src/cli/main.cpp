@@ -5,8 +5,6 @@
 //
 // Not for: any decision of its own; MainDialog and the Create command decide
 // as in the window.
-#include <unistd.h>
-
 #include <CLI/CLI.hpp>
 #include <csignal>
 #include <filesystem>
@@ -23,6 +21,7 @@
 #include "app/unit_variant_options.h"
 #include "platform/scripted_platform.h"
 #include "platform/terminal.h"
+#include "storage/utf8_path.h"
 
 namespace {
 
@@ -159,7 +158,7 @@ volatile std::sig_atomic_t g_interrupted = 0;
 
 void ConfigureTerminal(sw::platform::ScriptedPlatform& platform, std::optional<sw::platform::Button> answer) {
   platform.SetEcho(&std::cerr);
-  const bool interactive = isatty(STDIN_FILENO) != 0 && isatty(STDERR_FILENO) != 0;
+  const bool interactive = sw::platform::IsTerminal(0) && sw::platform::IsTerminal(2);
   auto terminal = sw::platform::TerminalAnswerer(answer, interactive, std::cin, std::cerr);
   if (answer || interactive) {
     platform.SetAnswerer(terminal);
@@ -173,7 +172,7 @@ void ConfigureTerminal(sw::platform::ScriptedPlatform& platform, std::optional<s
       return sw::platform::Button::kNo;
     });
   }
-  const bool draw_progress = isatty(STDERR_FILENO) != 0;
+  const bool draw_progress = sw::platform::IsTerminal(2);
   platform.SetPopupFactory([draw_progress](const std::string& caption, bool, const std::string&) {
     return std::make_unique<sw::platform::TerminalProgressPopup>(std::cerr, draw_progress, caption);
   });
@@ -225,8 +224,14 @@ int main(int argc, char** argv) {
                "instead of converting with a warning");
   cli.set_version_flag("--version", std::string(sw::app::kAboutText));
   cli.footer(std::string(kCycleHelp) + "\n" + kGroHelp + "\n\n" + kExitCodeHelp);
+  // Arguments as UTF-8 (on Windows from the wide command line), so that
+  // file names outside the ANSI code page survive.
+  std::vector<std::string> arguments = sw::platform::Arguments(argc, argv);
+  std::vector<char*> utf8_argv;
+  for (auto& argument : arguments) utf8_argv.push_back(argument.data());
+  sw::platform::UseUtf8Console();
   try {
-    cli.parse(argc, argv);
+    cli.parse(static_cast<int>(utf8_argv.size()), utf8_argv.data());
   } catch (const CLI::ParseError& e) {
     // --help and --version end here with 0; every other parse error is one
     // documented usage code, not CLI11's own numbers.
@@ -244,16 +249,17 @@ int main(int argc, char** argv) {
   if (!dialog.Initialise(sw::app::ProgramDirectory(argv[0]), std::filesystem::current_path(ec))) {
     return kExitNoBaseDictionary;
   }
-  if (!std::filesystem::is_regular_file(file, ec)) {
-    if (std::filesystem::is_directory(file, ec))
+  const std::filesystem::path file_path = sw::storage::Utf8Path(file);
+  if (!std::filesystem::is_regular_file(file_path, ec)) {
+    if (std::filesystem::is_directory(file_path, ec))
       std::cerr << "stumpwright-cli: " << file << " is a folder; give a file in it\n";
-    else if (std::filesystem::exists(file, ec))
+    else if (std::filesystem::exists(file_path, ec))
       std::cerr << "stumpwright-cli: " << file << " is not a regular file\n";
     else
       std::cerr << "stumpwright-cli: no such file: " << file << "\n";
     return kExitInputRefused;
   }
-  if (!dialog.ChooseFile(std::filesystem::absolute(file, ec).string())) return kExitInputRefused;
+  if (!dialog.ChooseFile(std::filesystem::absolute(file_path, ec).string())) return kExitInputRefused;
   if ((gro || version7) && !dialog.window().gro_visible) {
     std::cerr << "stumpwright-cli: --gro and --version7 apply to cruise files (.crz) only\n";
     return kExitInputRefused;
@@ -275,7 +281,7 @@ int main(int argc, char** argv) {
   dialog.state().strict = strict;
   sw::app::CreateOutcome outcome = sw::app::CreateOutcome::kNothing;
   // A user at the terminal is asked for a unit or variant the options leave out.
-  const bool at_terminal = isatty(STDIN_FILENO) != 0 && isatty(STDERR_FILENO) != 0;
+  const bool at_terminal = sw::platform::IsTerminal(0) && sw::platform::IsTerminal(2);
   sw::app::OptionUnitVariantPrompt unit_variant_prompt(gro_options, std::cout, std::cerr,
                                                        at_terminal ? &std::cin : nullptr);
   sw::app::InstallCreateCommand(

@@ -327,6 +327,11 @@ Outcome JobKeyImporter::Convert(const ImportRequest& request) {
   if (!st.ok()) return write_failure(st);
   outcome.written.push_back(request.cruise_path);
 
+  // The key and job files may be replaced below (a Version 6 pair), which
+  // Windows refuses while they are open.
+  key.Close();
+  job.Close();
+
   // A Version 6 pair is rewritten from the tables just filled, in the
   // same set: the new cruise file and the rewritten pair land together.
   if (request.version == 6) {

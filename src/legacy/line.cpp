@@ -83,6 +83,12 @@ bool LineReader::ReadLine(std::string& line) {
   return true;
 }
 
+void LineReader::Close() {
+  if (!from_text_ && file_.is_open()) file_.close();
+  text_.clear();
+  text_pos_ = 0;
+}
+
 void LineReader::Rewind() {
   if (!from_text_) {
     file_.clear();
@@ -239,7 +245,7 @@ double Atof(std::string_view text) {
   return negative ? -value : value;
 }
 
-long Atol(std::string_view text) {
+long long Atol(std::string_view text) {
   const bool negative = SkipBlanksAndSign(text);
   std::size_t digits = 0;
   while (digits < text.size() && IsDigit(text[digits])) ++digits;
@@ -248,16 +254,16 @@ long Atol(std::string_view text) {
   (void)end;
   const bool too_large = ec == std::errc::result_out_of_range;
   if (negative) {
-    const unsigned long long limit = static_cast<unsigned long long>(LONG_MAX) + 1;
-    if (too_large || magnitude >= limit) return LONG_MIN;
-    return -static_cast<long>(magnitude);
+    const unsigned long long limit = static_cast<unsigned long long>(LLONG_MAX) + 1;
+    if (too_large || magnitude >= limit) return LLONG_MIN;
+    return -static_cast<long long>(magnitude);
   }
-  if (too_large || magnitude > static_cast<unsigned long long>(LONG_MAX)) return LONG_MAX;
-  return static_cast<long>(magnitude);
+  if (too_large || magnitude > static_cast<unsigned long long>(LLONG_MAX)) return LLONG_MAX;
+  return static_cast<long long>(magnitude);
 }
 
 int Atoi(std::string_view text) {
-  long value = Atol(text);
+  const long long value = Atol(text);
   if (value > INT_MAX) return INT_MAX;
   if (value < INT_MIN) return INT_MIN;
   return static_cast<int>(value);

@@ -33,6 +33,10 @@ class LineReader {
   bool ReadLine(std::string& line);
   // Back to the start of the file (the next ReadLine gives the first line).
   void Rewind();
+  // Lets go of the file; ReadLine then gives nothing. Windows will not
+  // replace or rename a file that is still open for reading, so a reader of
+  // a file that is about to be rewritten closes it first.
+  void Close();
 
   std::size_t longest_line() const { return longest_; }
   std::size_t lines_read() const { return lines_; }
@@ -92,10 +96,11 @@ std::string ExpandYear(std::string_view year);
 // conversion stops at the first character that does not fit, a blank or
 // malformed text gives 0, the decimal separator is always ".". Out-of-range
 // integers saturate instead of invoking undefined behaviour; an out-of-range
-// real gives +-HUGE_VAL or 0 as strtod does.
+// real gives +-HUGE_VAL or 0 as strtod does. Atol is 64 bits wide on every
+// system (a Windows long has 32), so a file reads the same everywhere.
 double Atof(std::string_view text);
 int Atoi(std::string_view text);
-long Atol(std::string_view text);
+long long Atol(std::string_view text);
 
 // printf into a std::string (the legacy writers quote printf formats), always
 // with the "C" locale's decimal point and no digit grouping. Handles the

@@ -3,8 +3,21 @@
 // Not for: anything a window program uses.
 #include "platform/terminal.h"
 
+#if defined(_WIN32)
+// clang-format off
+#include <windows.h>
+#include <io.h>
+#include <shellapi.h>
+// clang-format on
+
+#include "storage/win32_text.h"
+#else
+#include <unistd.h>
+#endif
+
 #include <algorithm>
 #include <cctype>
+#include <cstdlib>
 
 namespace sw::platform {
 namespace {
@@ -12,6 +25,22 @@ namespace {
 constexpr int kBarWidth = 30;
 volatile std::sig_atomic_t* g_interrupt_flag = nullptr;
 
+#if defined(_WIN32)
+// Runs on a thread of its own that the console starts. TRUE keeps the
+// process alive; FALSE passes the event on to the default handler, which
+// ends the program.
+BOOL WINAPI OnConsoleEvent(DWORD event) {
+  switch (event) {
+    case CTRL_C_EVENT:
+    case CTRL_BREAK_EVENT:
+      if (g_interrupt_flag == nullptr || *g_interrupt_flag != 0) return FALSE;
+      *g_interrupt_flag = 1;
+      return TRUE;
+    default:
+      return FALSE;
+  }
+}
+#else
 extern "C" void OnInterrupt(int signal_number) {
   if (g_interrupt_flag == nullptr || *g_interrupt_flag != 0) {
     std::signal(signal_number, SIG_DFL);
@@ -20,6 +49,7 @@ extern "C" void OnInterrupt(int signal_number) {
   }
   *g_interrupt_flag = 1;
 }
+#endif
 
 }  // namespace
 
@@ -101,6 +131,46 @@ void TerminalProgressPopup::Draw() {
   drawn_ = line;
 }
 
+#if defined(_WIN32)
+
+void InstallInterruptHandler(volatile std::sig_atomic_t* flag) {
+  g_interrupt_flag = flag;
+  ::SetConsoleCtrlHandler(OnConsoleEvent, TRUE);
+}
+
+// _isatty is also true for the NUL device; only a console has a console mode.
+bool IsTerminal(int fd) {
+  const auto handle = reinterpret_cast<HANDLE>(::_get_osfhandle(fd));
+  DWORD mode = 0;
+  return handle != INVALID_HANDLE_VALUE && ::GetConsoleMode(handle, &mode) != 0;
+}
+
+std::vector<std::string> Arguments(int argc, char** argv) {
+  int count = 0;
+  wchar_t** wide = ::CommandLineToArgvW(::GetCommandLineW(), &count);
+  if (wide == nullptr) return std::vector<std::string>(argv, argv + argc);
+  std::vector<std::string> out;
+  for (int i = 0; i < count; ++i) out.push_back(storage::win32::Narrow(wide[i]));
+  ::LocalFree(wide);
+  return out;
+}
+
+// The console's own code page comes back when the program ends, so that
+// the command window goes on as the user had it.
+void UseUtf8Console() {
+  static const UINT previous = ::GetConsoleOutputCP();
+  if (previous == 0 || previous == CP_UTF8) return;
+  if (::SetConsoleOutputCP(CP_UTF8)) std::atexit([] { ::SetConsoleOutputCP(previous); });
+}
+
+#else
+
+bool IsTerminal(int fd) { return ::isatty(fd) != 0; }
+
+std::vector<std::string> Arguments(int argc, char** argv) { return std::vector<std::string>(argv, argv + argc); }
+
+void UseUtf8Console() {}
+
 void InstallInterruptHandler(volatile std::sig_atomic_t* flag) {
   g_interrupt_flag = flag;
   struct sigaction action {};
@@ -109,5 +179,7 @@ void InstallInterruptHandler(volatile std::sig_atomic_t* flag) {
   action.sa_flags = 0;  // no restart: a prompt waiting for input gives up
   sigaction(SIGINT, &action, nullptr);
 }
+
+#endif
 
 }  // namespace sw::platform

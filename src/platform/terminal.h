@@ -11,6 +11,7 @@
 #include <optional>
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "platform/platform.h"
 #include "platform/scripted_platform.h"
@@ -62,8 +63,21 @@ class TerminalProgressPopup : public ProgressPopup {
   std::string drawn_;  // the line on screen, to skip identical redraws
 };
 
-// Installs a SIGINT handler that sets `flag`; a second Ctrl-C while the flag
-// is still set ends the program the default way.
+// Installs a handler for Ctrl-C (SIGINT; on a Windows console also
+// Ctrl-Break and closing the window) that sets `flag`; a second Ctrl-C while
+// the flag is still set ends the program the default way.
 void InstallInterruptHandler(volatile std::sig_atomic_t* flag);
+
+// Whether standard input (0) or standard error (2) is a terminal.
+bool IsTerminal(int fd);
+
+// The program's arguments as UTF-8. On Windows `argv` is in the ANSI code
+// page and loses every character outside it, so the wide command line is
+// used instead; elsewhere `argv` is returned as it is.
+std::vector<std::string> Arguments(int argc, char** argv);
+
+// Makes a Windows console show the UTF-8 the program writes; nothing
+// elsewhere.
+void UseUtf8Console();
 
 }  // namespace sw::platform

@@ -207,6 +207,9 @@ class Lines {
     const std::size_t nl = text_.find('\n', pos_);
     if (nl == std::string_view::npos) return false;  // every line ends in LF
     *line = text_.substr(pos_, nl - pos_);
+    // A text edited on Windows may end its lines in CR LF; a CR inside a
+    // value is always written escaped, so a bare one here is a line end.
+    if (!line->empty() && line->back() == '\r') line->remove_suffix(1);
     pos_ = nl + 1;
     ++number_;
     return true;

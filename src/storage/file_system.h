@@ -1,6 +1,7 @@
 // The one narrow interface through which the storage engine touches files,
-// with the real POSIX implementation. Tests substitute their own to inject
-// failed or short writes and full disks.
+// with the real implementations for POSIX (file_system_posix.cpp) and
+// Windows (file_system_win32.cpp). Paths are UTF-8 on both. Tests
+// substitute their own to inject failed or short writes and full disks.
 // Not for: parsing or layout; callers see only byte ranges.
 #pragma once
 
@@ -53,7 +54,7 @@ class FileSystem {
   // Forces the folder's entries (renames, removals) to the disk.
   virtual Status SyncFolder(const std::string& folder) = 0;
 
-  // The process-wide POSIX file system.
+  // The process-wide file system of the running system.
   static FileSystem* Default();
 };
 

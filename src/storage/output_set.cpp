@@ -20,6 +20,8 @@
 #include <set>
 #include <sstream>
 
+#include "storage/utf8_path.h"
+
 namespace sw::storage {
 namespace {
 
@@ -41,13 +43,13 @@ std::string NextToken() {
 }
 
 // Folder and name through std::filesystem, so that either separator works
-// where the platform has both.
-std::string FolderOf(const std::string& path) { return std::filesystem::path(path).parent_path().string(); }
+// where the platform has both; the texts are UTF-8 (see utf8_path.h).
+std::string FolderOf(const std::string& path) { return Utf8Path(path).parent_path().string(); }
 
-std::string NameOf(const std::string& path) { return std::filesystem::path(path).filename().string(); }
+std::string NameOf(const std::string& path) { return Utf8Path(path).filename().string(); }
 
 std::string Join(const std::string& folder, const std::string& name) {
-  return folder.empty() ? name : (std::filesystem::path(folder) / name).string();
+  return folder.empty() ? name : (Utf8Path(folder) / Utf8Path(name)).string();
 }
 
 // A handle on a temporary that shares the set's open file (and its lock).
@@ -307,7 +309,7 @@ Result<std::string> OutputSet::Add(const std::string& target) {
 Result<Storage> OutputSet::AddStorage(const std::string& target) {
   auto temp = Add(target);
   if (!temp.ok()) return temp.status();
-  return Storage::Open(temp.value(), Storage::Mode::ReadWrite, &impl_->lender);
+  return Storage::Open(Utf8Path(temp.value()), Storage::Mode::ReadWrite, &impl_->lender);
 }
 
 std::unique_ptr<File> OutputSet::TemporaryFile(const std::string& target) {

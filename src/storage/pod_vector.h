@@ -4,7 +4,9 @@
 // Not for: types with constructors or destructors.
 #pragma once
 
+#if !defined(_WIN32)
 #include <sys/mman.h>
+#endif
 
 #include <algorithm>
 #include <cassert>
@@ -17,13 +19,16 @@
 namespace sw::storage {
 
 // Asks for huge pages on large arrays: fewer page faults when they are
-// filled. A hint only; failure is harmless.
-inline void AdviseHuge(void* p, std::size_t bytes) {
+// filled. A hint only; failure is harmless. Windows has no such hint for
+// ordinary heap memory.
+inline void AdviseHuge([[maybe_unused]] void* p, [[maybe_unused]] std::size_t bytes) {
+#if defined(MADV_HUGEPAGE)
   constexpr std::size_t kHuge = std::size_t{2} << 20;
   if (bytes < kHuge) return;
   const auto begin = (reinterpret_cast<std::uintptr_t>(p) + kHuge - 1) & ~(kHuge - 1);
   const auto end = (reinterpret_cast<std::uintptr_t>(p) + bytes) & ~(kHuge - 1);
   if (end > begin) ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
+#endif
 }
 
 template <class T>

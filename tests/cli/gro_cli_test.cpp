@@ -79,7 +79,8 @@ TEST_F(GroCliTest, UnitsAndVariantExportBesideTheCruiseFile) {
   EXPECT_EQ(ReadAll(folder_ / "Cruz4711_2.gro"), "   1  1  0.251DF 12.5    80       427 526 0    1220180     \n");
   EXPECT_EQ(ReadAll(folder_ / "Cruz4711_1.gro"), "   1  1  0.251DF 12.5    80       427 526 0    1220180     \n");
   EXPECT_EQ(Names(cli_.dir()),
-            (std::set<std::string>{"CruiseDefault.stp", growthmodel::kSpeciesFileName, "stumpwright-cli"}))
+            (std::set<std::string>{"CruiseDefault.stp", growthmodel::kSpeciesFileName,
+                                   ProgramFileName("stumpwright-cli")}))
       << "nothing lands in the current folder";
 
   r = Run("--gro --all-units --variant \"WESTSIDE cascades\"");

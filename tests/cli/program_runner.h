@@ -3,13 +3,21 @@
 // command-line and window program tests.
 #pragma once
 
+#if defined(_WIN32)
+#include "support/win32_process.h"
+#else
 #include <sys/wait.h>
+#endif
 
+#include <atomic>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <string>
+
+#include "storage/utf8_path.h"
 
 namespace sw::testing {
 
@@ -21,16 +29,28 @@ struct RunResult {
   std::string err;
 };
 
+// The file name of a built program: "stumpwright-cli.exe" on Windows.
+inline std::string ProgramFileName(const std::string& program) {
+#if defined(_WIN32)
+  return program + ".exe";
+#else
+  return program;
+#endif
+}
+
 class ProgramCopy {
  public:
   // Copies SW_BIN_DIR/<program> into a fresh folder named after `folder`.
   ProgramCopy(const std::string& program, const std::string& folder) {
-    std::string pattern = (fs::temp_directory_path() / "sw_run_XXXXXX").string();
-    root_ = mkdtemp(pattern.data());
-    dir_ = root_ / folder;
+    static std::atomic<int> counter{0};
+    std::random_device random;
+    root_ = fs::temp_directory_path() / ("sw_run_" + std::to_string(random()) + "_" + std::to_string(counter++));
+    fs::create_directories(root_);
+    dir_ = root_ / storage::Utf8Path(folder);
     fs::create_directories(dir_);
-    program_ = dir_ / program;
-    fs::copy_file(fs::path(SW_BIN_DIR) / program, program_);
+    const std::string file = ProgramFileName(program);
+    program_ = dir_ / file;
+    fs::copy_file(fs::path(SW_BIN_DIR) / file, program_);
   }
   ~ProgramCopy() {
     std::error_code ec;
@@ -41,10 +61,18 @@ class ProgramCopy {
   void AddBaseDictionary() const { std::ofstream(dir_ / "CruiseDefault.stp") << "dictionary"; }
 
   // Runs the copy in its own folder with `env` (assignments) and `args`,
-  // stdin from /dev/null.
+  // stdin from /dev/null (NUL on Windows, where `env` must be empty).
   RunResult Run(const std::string& env, const std::string& args) const {
     const fs::path out = root_ / "out.txt";
     const fs::path err = root_ / "err.txt";
+#if defined(_WIN32)
+    (void)env;
+    RunResult result;
+    result.exit_code = sw::test::RunWin32(program_, sw::test::WindowsArguments(args), dir_, out, err);
+    result.out = Slurp(out);
+    result.err = Slurp(err);
+    return result;
+#else
     const std::string command = "cd " + Quote(dir_) + " && env " + env + " " + Quote(program_) + " " + args +
                                 " </dev/null >" + Quote(out) + " 2>" + Quote(err);
     const int status = std::system(command.c_str());
@@ -53,6 +81,7 @@ class ProgramCopy {
     result.out = Slurp(out);
     result.err = Slurp(err);
     return result;
+#endif
   }
 
   static std::string Quote(const fs::path& path) {

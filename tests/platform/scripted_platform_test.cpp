@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <sstream>
 
 namespace sw::platform {
@@ -84,6 +85,24 @@ TEST(ScriptedPlatform, WaitCursorNestsAndNeverGoesNegative) {
   }
   p.EndWaitCursor();
   EXPECT_EQ(p.wait_cursor_depth(), 0);
+}
+
+// The names of the structure updater's log note come from the system; they
+// agree with what the system tells every program through its environment.
+TEST(PlatformNames, UserAndComputerNamesFromTheSystem) {
+  ScriptedPlatform platform;
+  const std::string user = platform.UserName();
+  const std::string computer = platform.ComputerName();
+  EXPECT_FALSE(user.empty());
+  EXPECT_FALSE(computer.empty());
+#if defined(_WIN32)
+  if (const char* env = std::getenv("USERNAME"); env != nullptr && *env != '\0') {
+    EXPECT_EQ(user, env);
+  }
+  if (const char* env = std::getenv("COMPUTERNAME"); env != nullptr && *env != '\0') {
+    EXPECT_EQ(computer, env);
+  }
+#endif
 }
 
 }  // namespace

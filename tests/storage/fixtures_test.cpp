@@ -3,7 +3,11 @@
 // (the format: docs/storage-format.md).
 #include <gtest/gtest.h>
 
+#if defined(_WIN32)
+#include "support/win32_process.h"
+#else
 #include <sys/wait.h>
+#endif
 
 #include <cstdio>
 #include <sstream>
@@ -59,6 +63,15 @@ TEST(Fixtures, DumpRestoreDumpGivesTheSameText) {
 
 // Runs the dump program; returns its exit status and stdout.
 int RunDump(const std::string& args, std::string* out) {
+#if defined(_WIN32)
+  const auto work = std::filesystem::temp_directory_path() / ("sw_dump_run_" + std::to_string(::getpid()));
+  std::filesystem::create_directories(work);
+  const int code = sw::test::RunWin32(std::filesystem::path(SW_BIN_DIR) / "stumpwright-dump.exe",
+                                      sw::test::WindowsArguments(args), work, work / "out.txt", work / "err.txt");
+  *out += ReadAll(work / "out.txt");
+  std::filesystem::remove_all(work);
+  return code;
+#else
   const std::string cmd = std::string(SW_BIN_DIR) + "/stumpwright-dump " + args + " 2>/dev/null";
   FILE* p = ::popen(cmd.c_str(), "r");
   if (!p) return -1;
@@ -67,6 +80,7 @@ int RunDump(const std::string& args, std::string* out) {
   while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) out->append(buf, n);
   const int status = ::pclose(p);
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+#endif
 }
 
 TEST(DumpProgram, HelpIsShownAndUnknownOptionsRefused) {
@@ -96,6 +110,28 @@ TEST(DumpProgram, PrintsEveryFixtureAndRestoresWithoutOverwriting) {
   EXPECT_NE(RunDump("--restore '" + txt + "' '" + target + "'", &out), 0);
   EXPECT_NE(RunDump("'" + (dir / "missing.mk4").string() + "'", &out), 0);
   EXPECT_NE(RunDump("'" + txt + "'", &out), 0);  // a text file is not a storage
+}
+
+// A dump edited on Windows comes back with CR LF line ends; it restores to
+// the same file, and values holding a CR (written escaped) keep it.
+TEST(Fixtures, RestoreAcceptsCrLfLineEnds) {
+  ScratchDir dir;
+  int restored = 0;
+  for (const auto& n : FixtureNames()) {
+    if (n == "toplevel_field") continue;
+    const std::string text = ReadAll(FixtureDir() / (n + ".txt"));
+    std::string crlf;
+    for (char c : text) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    const auto out = dir / (n + ".crlf.mk4");
+    Status st = RestoreDump(crlf, out);
+    ASSERT_TRUE(st.ok()) << n << ": " << st.message();
+    EXPECT_EQ(Dump(out), text) << n;
+    ++restored;
+  }
+  EXPECT_GE(restored, 40);
+  const auto cr = dir / "cr.mk4";
+  ASSERT_TRUE(RestoreDump("v[a:S]\r\nVIEW v\r\na:S\r\nx\\ry\r\n", cr).ok());
+  EXPECT_EQ(Dump(cr), "v[a:S]\nVIEW v\na:S\nx\\ry\n");
 }
 
 TEST(Fixtures, FreshFilesFollowTheLibraryLayout) {

@@ -4,8 +4,10 @@
 
 #include <gtest/gtest.h>
 #include <signal.h>
+#if !defined(_WIN32)
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 #include <algorithm>
 #include <map>
@@ -127,11 +129,15 @@ TEST(OutputSet, AStorageLeftUncommittedIsNotMovedIntoPlace) {
   ScratchDir dir;
   WriteAll(dir / "a.crz", "old");
   OutputSet set;
-  auto storage = set.AddStorage((dir / "a.crz").string());
-  ASSERT_TRUE(storage.ok());
-  Status st = set.Commit();
-  EXPECT_FALSE(st.ok());
-  EXPECT_EQ(ReadAll(dir / "a.crz"), "old");
+  {
+    auto storage = set.AddStorage((dir / "a.crz").string());
+    ASSERT_TRUE(storage.ok());
+    Status st = set.Commit();
+    EXPECT_FALSE(st.ok());
+    EXPECT_EQ(ReadAll(dir / "a.crz"), "old");
+  }
+  // Checked once the storage lets go of the temporary: Windows may keep the
+  // name of a removed file until its last handle closes.
   EXPECT_FALSE(HasTemporary((dir / "a.crz").parent_path()));
 }
 
@@ -168,6 +174,7 @@ TEST(OutputSet, TheSecondOfTwoSetsOntoOneTargetStopsAsInUse) {
   EXPECT_FALSE(HasTemporary((dir / "a.job").parent_path()));
 }
 
+#if !defined(_WIN32)
 // A killed run's temporary is removed by the next set, but never while the
 // process that made it is alive.
 TEST(OutputSet, LeftoversAreRemovedOnlyWhenNoLiveProcessHoldsThem) {
@@ -206,6 +213,35 @@ TEST(OutputSet, LeftoversAreRemovedOnlyWhenNoLiveProcessHoldsThem) {
   ::close(ready[0]);
   ::close(ready[1]);
 }
+#endif
+
+// The same on every system, without a second process: a leftover nobody
+// holds is removed, one whose writer's lock is held stays.
+TEST(OutputSet, LeftoversHeldByAWriterStayAndOrphansGo) {
+  ScratchDir dir;
+  const fs::path folder = (dir / "a.key").parent_path();
+  const std::string orphan = (folder / "~a.key.dead-1.swtmp").string();
+  const std::string held = (folder / "~a.key.live-1.swtmp").string();
+  WriteAll(orphan, "dead");
+  WriteAll(held, "live");
+  auto lock = FileSystem::Default()->LockFile(held);
+  ASSERT_TRUE(lock.ok()) << lock.status().message();
+  {
+    OutputSet set;
+    ASSERT_TRUE(WriteString(set, dir / "b.key", "b").ok());
+    ASSERT_TRUE(set.Commit().ok());
+  }
+  EXPECT_FALSE(fs::exists(orphan));
+  EXPECT_EQ(ReadAll(held), "live");
+  EXPECT_EQ(ReadAll(dir / "b.key"), "b");
+  lock.value().reset();
+  {
+    OutputSet next;
+    ASSERT_TRUE(WriteString(next, dir / "c.key", "c").ok());
+    ASSERT_TRUE(next.Commit().ok());
+  }
+  EXPECT_FALSE(HasTemporary(folder));
+}
 
 TEST(OutputSet, ANewStorageIsCommittedThroughASetAndLeavesNoOtherFile) {
   ScratchDir dir;
@@ -228,6 +264,7 @@ TEST(OutputSet, ANewStorageIsCommittedThroughASetAndLeavesNoOtherFile) {
   EXPECT_EQ(back->GetView("T").Size(), 1u);
 }
 
+#if !defined(_WIN32)  // a killed process is simulated with fork, which Windows lacks
 // A process killed before each create, rename and folder flush of a set of
 // three files: the next set in the folder leaves the three all old or all
 // new, and no temporary or journal.
@@ -267,6 +304,7 @@ TEST(OutputSet, AKilledSetEndsAllOldOrAllNewAfterTheNextRun) {
     }
   }
 }
+#endif
 
 // A journal is a file in the user's folder: moves it lists that are not a
 // temporary onto its own target in that folder are ignored.

@@ -2,6 +2,8 @@
 // export_files.h).
 #include "legacy/jobfile/export_files.h"
 
+#include "storage/utf8_path.h"
+
 namespace sw::legacy {
 namespace fs = std::filesystem;
 
@@ -53,7 +55,7 @@ fs::path ReplaceExtension(const fs::path& path, std::string_view suffix) {
   std::size_t separator = text.find_last_of("/\\");
   std::size_t dot = text.find_last_of('.');
   if (dot != std::string::npos && (separator == std::string::npos || dot > separator)) text.resize(dot);
-  return fs::path(text + std::string(suffix));
+  return storage::Utf8Path(text + std::string(suffix));
 }
 
 std::string BareFileName(std::string_view path) {

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -83,6 +84,25 @@ TEST(LineReaderTest, RewindStartsOver) {
   EXPECT_EQ(line, "06V");
 }
 
+// A closed reader lets go of its file, so the file can be replaced (which
+// Windows refuses while it is open) and the reader gives nothing more.
+TEST(LineReaderTest, CloseReleasesTheFileForReplacement) {
+  test::TempDir dir;
+  test::WriteFile(dir / "a.key", "06V\nsale.job\n");
+  test::WriteFile(dir / "new.key", "10\n");
+  LineReader reader(dir / "a.key");
+  std::string line;
+  ASSERT_TRUE(reader.ReadLine(line));
+  EXPECT_EQ(line, "06V");
+  reader.Close();
+  std::error_code ec;
+  std::filesystem::rename(dir / "new.key", dir / "a.key", ec);
+  EXPECT_FALSE(ec) << ec.message();
+  EXPECT_EQ(test::ReadFile(dir / "a.key"), "10\n");
+  EXPECT_FALSE(reader.ReadLine(line));
+  EXPECT_EQ(line, "");
+}
+
 TEST(FixedFieldTest, BlankInsideAndEmptyPastTheEnd) {
   const std::string line = "AB   CD  ";
   EXPECT_EQ(FixedField(line, 0, 2), "AB");
@@ -120,7 +140,9 @@ TEST(NumberTest, CLibraryRules) {
   EXPECT_EQ(Atoi("7.9"), 7);
   EXPECT_EQ(Atoi(""), 0);
   EXPECT_EQ(Atoi("99999999999999999999"), 2147483647);  // saturates, no overflow
-  EXPECT_EQ(Atol("12345678901"), 12345678901L);
+  EXPECT_EQ(Atol("12345678901"), 12345678901LL);  // 64 bits on Windows too
+  EXPECT_EQ(Atol("-99999999999999999999"), LLONG_MIN);
+  EXPECT_EQ(Atoi("-3000000000"), INT_MIN);
   EXPECT_EQ(Format("%-3s|%6.2f|%03d", "a", 1.5, 7), "a  |  1.50|007");
 }
 

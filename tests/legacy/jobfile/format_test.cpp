@@ -20,7 +20,7 @@ std::string Printf(const char* format, double v) {
   std::snprintf(buffer, sizeof buffer, format, v);
   return buffer;
 }
-std::string Printf(const char* format, long v) {
+std::string Printf(const char* format, long long v) {
   char buffer[512];
   std::snprintf(buffer, sizeof buffer, format, v);
   return buffer;
@@ -63,7 +63,7 @@ TEST(RecordFormatTest, MatchesPrintfForEveryKindOfField) {
     }
     std::string expected = Printf("%7.2f", v) + Printf("%4.0f", v) + Printf("%9.4f", v) +
                            Printf("%5d", static_cast<int>(std::clamp<std::int64_t>(static_cast<std::int64_t>(v * 1000), INT_MIN, INT_MAX))) +
-                           Printf("%10ld", static_cast<long>(v * 1000)) + Printf("%3s", text) +
+                           Printf("%10lld", static_cast<long long>(v * 1000)) + Printf("%3s", text) +
                            Printf("%-4s", text) + Printf("%s", text) + Printf("%6.1f", v);
     ASSERT_EQ(record.Format(), expected) << "value " << v;
   }

@@ -359,10 +359,33 @@ int CruiseDatabase::RestructureView(std::string_view table_name, std::string_vie
   const std::optional<std::string> description = RebuildDescription(table_name, order_column);
   if (!description) return -1;
   CloseViewByName(table_name);
+  // Columns whose dictionary name holds blanks are described without them;
+  // a stored column still named with the blanks hands its values over.
+  std::vector<std::pair<std::string, std::string>> blanked;
+  if (storage_->HasView(table_name)) {
+    const View stored = storage_->GetView(table_name);
+    for (std::size_t c = 0; c < stored.ColumnCount(); ++c) {
+      std::string name = stored.ColumnAt(c).name;
+      if (name.find(' ') == std::string::npos) continue;
+      std::string compact = name;
+      compact.erase(std::remove(compact.begin(), compact.end(), ' '), compact.end());
+      const bool described = description->find("[" + compact + ":") != std::string::npos ||
+                             description->find("," + compact + ":") != std::string::npos;
+      if (described && stored.ColumnIndex(compact) < 0) blanked.emplace_back(std::move(name), std::move(compact));
+    }
+  }
   auto view = storage_->GetAs(*description);
   if (!view.ok()) {
     last_error_ = view.status().message();
     return Fail("Restructuring " + std::string(table_name) + "\n" + view.status().message(), -3);
+  }
+  for (const auto& [from_name, to_name] : blanked) {
+    const int from = view->ColumnIndex(from_name);
+    const int to = view->ColumnIndex(to_name);
+    if (from < 0 || to < 0) continue;
+    for (std::size_t r = 0; r < view->Size(); ++r) {
+      if (!view->Set(r, static_cast<std::size_t>(to), view->Get(r, static_cast<std::size_t>(from))).ok()) return -3;
+    }
   }
   if (Commit() != 0) return -3;
   GetViewList();
@@ -543,8 +566,8 @@ int CruiseDatabase::MakeBackupCopy(const std::filesystem::path& file_name, std::
     target = folder / name;
     if (!fs_->Exists(target.string())) break;
   }
-  auto fail = [&](std::string message) {
-    last_error_ = std::move(message);
+  auto fail = [&](const std::string& message) {
+    last_error_ = "the backup copy " + target.string() + " could not be written: " + message;
     return -2;
   };
   auto source = fs_->Open(file_name.string(), false);
@@ -580,7 +603,7 @@ int CruiseDatabase::MakeBackupCopy(const std::filesystem::path& file_name, std::
   copy.reset();
   if (!st.ok()) {
     (void)fs_->Remove(target.string());
-    return fail("the backup copy " + target.string() + " could not be written: " + st.message());
+    return fail(st.message());
   }
   *backup_name = target.string();
   return 0;

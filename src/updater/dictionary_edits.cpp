@@ -38,9 +38,10 @@ bool From20040115(DictionaryEditor& e) {
       e.SetDictionaryField({table::LogTable, column, field, "0"});
     }
   }
-  // The stored column was always named without the blank (a rebuild removes
-  // blanks from column names); only the dictionary row changes.
+  // A table made from the dictionary row holds the column with its blank; a
+  // rebuild has already removed it. Either way the values stay with the row.
   for (std::string_view t : {table::TreeTable, table::PlotTable}) {
+    if (!e.RenameColumn(t, "Geospatial Link", "GeospatialLink", "")) return false;
     if (!e.RenameDictionaryColumn(t, "Geospatial Link", "GeospatialLink")) return false;
   }
   return true;

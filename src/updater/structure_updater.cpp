@@ -75,7 +75,8 @@ StructureUpdater::Code StructureUpdater::Update(const std::filesystem::path& fil
     for (const auto& [old_name, new_name] : kOldConfigColumns) {
       const int renamed = db.RenameColumn(table::GlobalConfigurationTable, old_name, new_name, "S");
       if (renamed == CruiseDatabase::kRenameNotWritten) {
-        detail_ = "The configuration table could not be updated: " + db.last_error();
+        detail_ = "The configuration table could not be updated; the file stays at structure version " +
+                  found_version_ + ".\n" + db.last_error();
         return kDictionaryFailed;
       }
     }

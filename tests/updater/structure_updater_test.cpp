@@ -341,7 +341,7 @@ TEST_F(UpdaterTest, AFailedStepLeavesTheFileAtTheLastCompletedVersion) {
   const fs::path source = Make(0, "source.crz");
   const std::string original = test::ReadFile(source);
   int failed_after_a_step = 0;
-  for (long fail_at = 2; fail_at < 400; fail_at += 7) {
+  for (long fail_at = 2; fail_at < 400; fail_at += 11) {
     SCOPED_TRACE(fail_at);
     const fs::path path = dir_ / "sale7.crz";
     test::WriteFile(path, original);

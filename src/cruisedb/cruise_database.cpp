@@ -397,7 +397,9 @@ int CruiseDatabase::RenameColumn(std::string_view table_name, std::string_view o
   if (storage::EqualText(old_name, new_name)) return kRenameSameName;
   if (!storage_) return Fail("Renaming a column", kClosed);
   if (!storage_->HasView(table::DataDictionary)) return kRenameNoDictionary;
-  if (int slot = -1; HasView(table_name, &slot) && slots_[slot].source_slot >= 0) return kRenameDerived;
+  for (const Slot& slot : slots_) {
+    if (slot.name == table_name && slot.source_slot >= 0) return kRenameDerived;
+  }
   if (!storage_->HasView(table_name)) return kRenameNoTable;
   View table = storage_->GetView(table_name);
   if (table.ColumnIndex(new_name) >= 0) return kRenameExists;

@@ -14,6 +14,8 @@
 #include "legacy/keyfile/job_key_importer.h"
 #include "legacy/keyfile/key_export.h"
 #include "legacy/line.h"
+#include "updater/structure_check.h"
+#include "updater/structure_updater.h"
 
 namespace sw::app {
 namespace {
@@ -170,12 +172,24 @@ CreateOutcome CreateCommand::Run(MainDialog& dialog) {
 
 CreateOutcome CreateCommand::Run(MainDialog& dialog, const std::tm& local) {
   ShellState& state = dialog.state();
-  if (state.SelectedPath.empty()) return CreateOutcome::kNothing;
-  if (!CheckWritableMedium(dialog.platform(), state.SelectedPath)) return CreateOutcome::kReadOnlyMedium;
-  legacy::MakeWritable(state.SelectedPath);
-  legacy::MakeWritable(fs::path(state.SelectedPath).parent_path());
-  // Point A: the base dictionary's structure check. Point B: the cycle-file input.
+  backups_.clear();
   CreateOutcome outcome = CreateOutcome::kNothing;
+  if (!state.SelectedPath.empty()) {
+    if (!CheckWritableMedium(dialog.platform(), state.SelectedPath)) return CreateOutcome::kReadOnlyMedium;
+    legacy::MakeWritable(state.SelectedPath);
+    legacy::MakeWritable(fs::path(state.SelectedPath).parent_path());
+  }
+  // The base dictionary is checked on every Create, even with no file chosen.
+  if (!CheckStructure(dialog, state.base_dictionary_path, updater::kBaseDictionaryUpdated, &outcome)) return outcome;
+  if (state.SelectedPath.empty()) return outcome;
+  // Point B: the cycle-file input.
+  if (options_.check_only) {
+    if (EndsWith(state.SelectedPath, "CRZ", "crz") &&
+        !CheckStructure(dialog, state.SelectedPath, updater::kFileStructureUpdated, &outcome)) {
+      return outcome;
+    }
+    return CreateOutcome::kDone;
+  }
   if (EndsWith(state.SelectedPath, "CRZ", "crz")) {
     outcome = ExportCruiseFile(dialog, local);
   } else if (EndsWith(state.SelectedPath, "KEY", "key")) {
@@ -189,7 +203,9 @@ CreateOutcome CreateCommand::ExportCruiseFile(MainDialog& dialog, const std::tm&
   ShellState& state = dialog.state();
   platform::Platform& platform = dialog.platform();
   const fs::path cruise_path = state.SelectedPath;
-  // Point C: the cruise file's structure-version check.
+  if (CreateOutcome stopped; !CheckStructure(dialog, state.SelectedPath, updater::kFileStructureUpdated, &stopped)) {
+    return stopped;
+  }
   std::error_code ec;
   auto opened = fs::is_regular_file(cruise_path, ec)
                     ? storage::Storage::Open(cruise_path, storage::Storage::Mode::ReadWrite, fs_)
@@ -331,11 +347,40 @@ CreateOutcome CreateCommand::ImportKeyFile(MainDialog& dialog, const std::tm& lo
   return logged.ok() ? CreateOutcome::kDone : CreateOutcome::kFailed;
 }
 
-void InstallCreateCommand(MainDialog& dialog, std::function<void(CreateOutcome)> done) {
-  dialog.SetCreateHandler([done = std::move(done)](MainDialog& d) {
-    const CreateOutcome outcome = CreateCommand().Run(d);
-    if (done) done(outcome);
-  });
+bool CreateCommand::CheckStructure(MainDialog& dialog, const std::string& path, std::string_view success_text,
+                                   CreateOutcome* outcome) {
+  const updater::StructureCheck check =
+      updater::CheckStructure(path, dialog.platform(), {success_text, options_.backup_folder, fs_});
+  for (const platform::Message& message : check.outcome.messages) dialog.platform().ShowMessage(message);
+  if (!check.backup.empty()) backups_.push_back(check.backup);
+  if (check.go_on) return true;
+  switch (check.outcome.result) {
+    case convert::Result::kInUse: *outcome = CreateOutcome::kFailed; break;
+    case convert::Result::kFailed:
+      *outcome = check.code == updater::StructureUpdater::kBackupFailed ? CreateOutcome::kFailed
+                                                                         : CreateOutcome::kStructureStopped;
+      break;
+    default:
+      *outcome = CreateOutcome::kStructureStopped;
+      if (check.code == updater::StructureUpdater::kNotOpened) {
+        const bool base = path == dialog.state().base_dictionary_path;
+        *outcome = base ? CreateOutcome::kNoBaseDictionary : CreateOutcome::kInputRefused;
+        if (!base) dialog.state().SelectedPath.clear();
+      }
+      break;
+  }
+  return false;
+}
+
+void InstallCreateCommand(MainDialog& dialog, std::function<void(CreateOutcome)> done, CreateOptions options,
+                          std::function<void(const std::vector<std::string>&)> backups) {
+  dialog.SetCreateHandler(
+      [done = std::move(done), options = std::move(options), backups = std::move(backups)](MainDialog& d) {
+        CreateCommand command(nullptr, options);
+        const CreateOutcome outcome = command.Run(d);
+        if (backups) backups(command.backups());
+        if (done) done(outcome);
+      });
 }
 
 }  // namespace sw::app

@@ -13,6 +13,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "app/main_dialog.h"
 #include "platform/platform.h"
@@ -35,6 +36,7 @@ enum class CreateOutcome {
   kCancelled,         // the user cancelled the import; nothing was changed
   kNoBaseDictionary,  // the base dictionary could not be read
   kFailed,            // a file could not be written; nothing was changed
+  kStructureStopped,  // a structure check ended the command (newer, unknown or no version, failed update)
 };
 
 // True for the outcomes after which the program must end.
@@ -79,10 +81,21 @@ bool HasConflictingUnitAcres(const std::filesystem::path& job_path);
 storage::Status AppendLogEntry(const std::filesystem::path& cruise_path, std::string_view msg, std::string_view date,
                                std::string_view time);
 
+struct CreateOptions {
+  // Stop after the structure checks (and any update), before any conversion.
+  bool check_only = false;
+  // Where backup copies of updated files go; empty: the current directory.
+  std::filesystem::path backup_folder;
+};
+
 class CreateCommand {
  public:
   // `fs` is for tests that inject file failures; null means the real one.
-  explicit CreateCommand(storage::FileSystem* fs = nullptr) : fs_(fs) {}
+  explicit CreateCommand(storage::FileSystem* fs = nullptr, CreateOptions options = {})
+      : fs_(fs), options_(std::move(options)) {}
+
+  // Backup copies made by the structure checks of the last Run.
+  const std::vector<std::string>& backups() const { return backups_; }
 
   CreateOutcome Run(MainDialog& dialog);
   // Runs with a given local time (tests).
@@ -91,11 +104,20 @@ class CreateCommand {
  private:
   CreateOutcome ExportCruiseFile(MainDialog& dialog, const std::tm& local);
   CreateOutcome ImportKeyFile(MainDialog& dialog, const std::tm& local);
+  // Checks a file's structure version, updating an older file; shows the
+  // messages. False when the command ends here.
+  bool CheckStructure(MainDialog& dialog, const std::string& path, std::string_view success_text,
+                      CreateOutcome* outcome);
 
   storage::FileSystem* fs_;
+  CreateOptions options_;
+  std::vector<std::string> backups_;
 };
 
-// Installs the Create command into the dialog; `done` sees each outcome.
-void InstallCreateCommand(MainDialog& dialog, std::function<void(CreateOutcome)> done = {});
+// Installs the Create command into the dialog; `done` sees each outcome and
+// the backup copies the structure checks made.
+void InstallCreateCommand(MainDialog& dialog, std::function<void(CreateOutcome)> done = {},
+                          CreateOptions options = {},
+                          std::function<void(const std::vector<std::string>&)> backups = {});
 
 }  // namespace sw::app

@@ -12,6 +12,8 @@
 #include <filesystem>
 #include <iostream>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "app/create_command.h"
 #include "app/main_dialog.h"
@@ -31,6 +33,7 @@ constexpr int kExitUnanswered = 6;          // a question needed --yes or --no; 
 constexpr int kExitCancelled = 7;           // interrupted; nothing was changed
 constexpr int kExitWriteFailed = 8;         // a file could not be made writable or written
 constexpr int kExitBadBaseDictionary = 9;   // CruiseDefault.stp could not be read
+constexpr int kExitStructureStopped = 10;   // a structure check stopped the command
 
 constexpr char kExitCodeHelp[] =
     "Exit codes:\n"
@@ -43,7 +46,14 @@ constexpr char kExitCodeHelp[] =
     "  6  a question needed an answer (--yes or --no) and stdin is not a terminal; nothing was changed\n"
     "  7  cancelled (Ctrl-C); no cruise file was written, existing files are unchanged\n"
     "  8  a file could not be made writable or written; existing files are unchanged\n"
-    "  9  CruiseDefault.stp could not be read";
+    "  9  CruiseDefault.stp could not be read\n"
+    "  10 the structure check stopped: the file is newer than the program, its structure\n"
+    "     version is missing or unknown, or its update failed (the file is unchanged, or\n"
+    "     at the last version whose step completed)\n"
+    "\n"
+    "Before every conversion the structure versions of CruiseDefault.stp and of a chosen\n"
+    "cruise file are checked; an older file is updated to the current structure after a\n"
+    "backup copy (NAME_vVERSION.EXT.BAK) is written to the current directory.";
 
 // The question that could not be answered, if any.
 std::string g_unanswered;
@@ -60,6 +70,7 @@ int ExitCodeOf(sw::app::CreateOutcome outcome) {
     case CreateOutcome::kCancelled: return kExitCancelled;
     case CreateOutcome::kNoBaseDictionary: return kExitBadBaseDictionary;
     case CreateOutcome::kFailed: return kExitWriteFailed;
+    case CreateOutcome::kStructureStopped: return kExitStructureStopped;
   }
   return kExitWriteFailed;
 }
@@ -99,9 +110,13 @@ int main(int argc, char** argv) {
   bool version7 = false;
   bool yes = false;
   bool no = false;
+  bool check_only = false;
   cli.add_option("file", file, "The file to convert (.key, .crz, .wpx, .crz.dmp)")->required();
   cli.add_flag("--gro", gro, "Cruise files: write the GRO growth-model input files");
   cli.add_flag("--version7", version7, "Cruise files: write Version 7 job and key files");
+  cli.add_flag("--check-only", check_only,
+               "Only check (and when older, update) the structure of CruiseDefault.stp and of a cruise file; "
+               "convert nothing");
   auto* yes_flag = cli.add_flag("--yes", yes, "Answer Yes to every question");
   cli.add_flag("--no", no, "Answer No to every question")->excludes(yes_flag);
   cli.set_version_flag("--version", std::string(sw::app::kAboutText));
@@ -131,7 +146,16 @@ int main(int argc, char** argv) {
   dialog.SetGroOption(gro);
   dialog.SetVersion7Option(version7);
   sw::app::CreateOutcome outcome = sw::app::CreateOutcome::kNothing;
-  sw::app::InstallCreateCommand(dialog, [&outcome](sw::app::CreateOutcome o) { outcome = o; });
+  sw::app::CreateOptions options;
+  options.check_only = check_only;
+  sw::app::InstallCreateCommand(
+      dialog, [&outcome](sw::app::CreateOutcome o) { outcome = o; }, options,
+      [](const std::vector<std::string>& backups) {
+        for (const std::string& backup : backups) {
+          std::cerr << "stumpwright-cli: the file was backed up before its structure update as " << backup
+                    << " (in the current directory)\n";
+        }
+      });
   dialog.Create();
   if (!g_unanswered.empty()) return kExitUnanswered;
   switch (outcome) {

@@ -86,8 +86,7 @@ StructureCheck CheckStructure(const std::filesystem::path& path, const platform:
       return check;
     case VersionReading::State::kNotOpened:
       check.code = StructureUpdater::kNotOpened;
-      out.Say("NOT A VALID DATA FILE!    \n      TRY AGAIN!\n" + reading.detail, std::string(config::kProgramName),
-              Icon::kStop);
+      out.Say("NOT A VALID DATA FILE!    \n      TRY AGAIN!", std::string(config::kProgramName), Icon::kStop);
       end(convert::Result::kRefused);
       return check;
     case VersionReading::State::kNone:
@@ -157,8 +156,7 @@ StructureCheck CheckStructure(const std::filesystem::path& path, const platform:
       end(convert::Result::kFailed);
       break;
     case StructureUpdater::kNotOpened:
-      out.Say("NOT A VALID DATA FILE!    \n      TRY AGAIN!\n" + updater.detail(), std::string(config::kProgramName),
-              Icon::kStop);
+      out.Say("NOT A VALID DATA FILE!    \n      TRY AGAIN!", std::string(config::kProgramName), Icon::kStop);
       end(convert::Result::kRefused);
       break;
     default:

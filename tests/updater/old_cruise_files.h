@@ -52,7 +52,7 @@ inline std::vector<OldTable> OldTables(int era) {
                1});
   if (era >= 3) t.back().columns.push_back(C("Remarks", 'S', {"thinning"}));
   t.push_back({"CuttingUnitTable",
-               {C("CutUnit", 'S', {"1", "2"}), C("Area", 'D', {"40.25", "1234.567"}),
+               {C("CutUnit", 'S', {"1", "2"}), C("Area", 'D', {"40.25", "123.5"}),
                 C("Description", 'S', {"north", "south ridge"}), C("LogMeth", 'S', {"TRK", "HEL"}),
                 C("PayUnit", 'S', {"A", "B"}), C("Error", 'I', {"0", "0"})},
                2});
@@ -70,7 +70,7 @@ inline std::vector<OldTable> OldTables(int era) {
   t.push_back({"CountTable",
                {C("CutUnit", 'S', {"1", "2"}), C("Stratum", 'S', {"01", "02"}), C("SG", 'S', {"1", "2"}),
                 C("Sp", 'S', {"202", "122"}), C("Freq", 'I', {"5", "0"}), C("KZ", 'I', {"0", "120"}),
-                C("Count", 'L', {"37", "5000000000"}), C("SumKPI", 'L', {"0", "9876543210"})},
+                C("Count", 'L', {"37", "500"}), C("SumKPI", 'L', {"0", "98765"})},
                2});
   const std::string link = era == 0 ? "Geospatial Link" : era < 4 ? "GeospatialLink" : "MetaData";
   t.push_back({"PlotTable",
@@ -114,7 +114,7 @@ inline std::vector<OldTable> OldTables(int era) {
                2});
   t.push_back({"ValueEquationTable",
                {C("ValEqSpecie", 'S', {"202"}), C("ValEqPP", 'S', {"01"}), C("ValEqNum", 'S', {"1"}),
-                C("ValEqCoef1", 'F', {"350.5"})},
+                C("ValEqCoef1", 'F', {"3.5"})},
                1});
   t.push_back({"WeightEquationTable",
                {C("WgtEqSpecie", 'S', {"202", "122"}), C("WgtEqPP", 'S', {"01", "01"}),

@@ -48,7 +48,8 @@ inline std::vector<OldTable> OldTables(int era) {
   std::vector<OldTable> t;
   t.push_back({"CruiseTable",
                {C("SaleNo", 'S', {"12345"}), C("CruiseNo", 'S', {"07"}), C("SaleName", 'S', {"BEAR CREEK"}),
-                C("Region", 'S', {"06"}), C("Forest", 'S', {"12"}), C("District", 'S', {"03"})},
+                C("Region", 'S', {"06"}), C("Forest", 'S', {"12"}), C("District", 'S', {"03"}),
+                C("CalYear", 'S', {"2004"})},
                1});
   if (era >= 3) t.back().columns.push_back(C("Remarks", 'S', {"thinning"}));
   t.push_back({"CuttingUnitTable",

@@ -4,16 +4,24 @@
 // alone adding the rows the import produced to the same tables and
 // committing them. Reports the ratio and the process's peak memory.
 #include <benchmark/benchmark.h>
+
+#include <cstdlib>
 #include <sys/resource.h>
 
 #include <filesystem>
 
 #include "cruisedb/dictionary.h"
-#include "legacy/keyfile/job_key_importer.h"
+#include "convert/job_key_importer.h"
+#include "progress/progress.h"
 #include "legacy/line.h"
 #include "platform/scripted_platform.h"
 #include "storage/storage.h"
 #include "legacy/import/import_files.h"
+
+// A benchmark stops at the first failed storage call.
+static void Must(const sw::storage::Status& status) {
+  if (!status.ok()) std::abort();
+}
 
 namespace {
 
@@ -46,7 +54,8 @@ double PeakMiB() {
 
 void Import(const Input& in, benchmark::State& state) {
   sw::platform::ScriptedPlatform platform;
-  sw::legacy::keyfile::ImportRequest request;
+  sw::progress::WindowlessProgress progress;
+  sw::convert::ImportRequest request;
   request.version = 7;
   request.job_path = in.job;
   request.cruise_path = in.dir / "bench.crz";
@@ -55,9 +64,8 @@ void Import(const Input& in, benchmark::State& state) {
   request.report_path = in.dir / "bench.out";
   request.base_dictionary = fs::path(SW_BIN_DIR) / "CruiseDefault.stp";
   request.cruise_type = "V";
-  std::string k, j;
   fs::remove(request.cruise_path);
-  if (sw::legacy::keyfile::JobKeyImporter(platform).Convert(request, k, j) != 0) state.SkipWithError("import failed");
+  if (!sw::convert::JobKeyImporter(platform, progress).Convert(request).ok()) state.SkipWithError("import failed");
 }
 
 void BM_Import(benchmark::State& state) {
@@ -84,9 +92,9 @@ void BM_BareLoad(benchmark::State& state) {
     auto file = storage::Storage::Open(target, storage::Storage::Mode::ReadWrite);
     for (const auto& [description, rows] : tables) {
       storage::View view = file->GetAs(description).value();
-      view.SetSize(rows.Size());
+      Must(view.SetSize(rows.Size()));
       for (std::size_t c = 0; c < rows.ColumnCount(); ++c) {
-        for (std::size_t r = 0; r < rows.Size(); ++r) view.Set(r, c, rows.Get(r, c));
+        for (std::size_t r = 0; r < rows.Size(); ++r) Must(view.Set(r, c, rows.Get(r, c)));
       }
     }
     if (!file->Commit().ok()) state.SkipWithError("commit failed");

@@ -6,14 +6,14 @@
 #include <unordered_map>
 #include <vector>
 
+#include "convert/job_key_exporter.h"
+#include "convert/job_key_importer.h"
 #include "cruisedb/columns.h"
-#include "cruisedb/cruise_tables.h"
 #include "cruisedb/settings.h"
 #include "legacy/files.h"
-#include "legacy/jobfile/job_writer.h"
-#include "legacy/keyfile/job_key_importer.h"
-#include "legacy/keyfile/key_export.h"
 #include "legacy/line.h"
+#include "progress/progress_window.h"
+#include "storage/file_system.h"
 #include "updater/structure_check.h"
 #include "updater/structure_updater.h"
 
@@ -53,6 +53,25 @@ storage::Status AddLogRow(storage::View& log, std::string_view num, std::string_
       .Set(col::Note, "")
       .Set(col::Program, "Processing");
   return log.Add(row) < 0 ? storage::Status::Error("the log entry could not be added") : storage::Status::Ok();
+}
+
+// Shows a conversion's messages in order.
+void ShowAll(platform::Platform& platform, const convert::Outcome& outcome) {
+  for (const platform::Message& m : outcome.messages) platform.ShowMessage(m);
+}
+
+CreateOutcome FromResult(convert::Result result) {
+  switch (result) {
+    case convert::Result::kDone: return CreateOutcome::kDone;
+    case convert::Result::kNothing: return CreateOutcome::kNothing;
+    case convert::Result::kDeclined: return CreateOutcome::kDeclined;
+    case convert::Result::kCancelled: return CreateOutcome::kCancelled;
+    case convert::Result::kRefused: return CreateOutcome::kInputRefused;
+    case convert::Result::kInUse: return CreateOutcome::kInUse;
+    case convert::Result::kFailed: return CreateOutcome::kFailed;
+    case convert::Result::kNoBaseDictionary: return CreateOutcome::kNoBaseDictionary;
+  }
+  return CreateOutcome::kFailed;
 }
 
 }  // namespace
@@ -210,6 +229,11 @@ CreateOutcome CreateCommand::ExportCruiseFile(MainDialog& dialog, const std::tm&
   auto opened = fs::is_regular_file(cruise_path, ec)
                     ? storage::Storage::Open(cruise_path, storage::Storage::Mode::ReadWrite, fs_)
                     : storage::Result<storage::Storage>(storage::Status::Error("no such file"));
+  if (!opened.ok() && storage::IsInUse(opened.status())) {
+    // Another program holds the file open for writing: not a damaged file.
+    platform.ShowMessage({convert::InUseMessage(opened.status()), "ERROR", Icon::kStop, Buttons::kOk});
+    return CreateOutcome::kInUse;
+  }
   if (!opened.ok() || opened->ViewNames().empty()) {
     // A missing file is reported the same way and is not created.
     Show(platform, "NOT A VALID DATA FILE!    \n      TRY AGAIN!", Icon::kStop);
@@ -221,36 +245,16 @@ CreateOutcome CreateCommand::ExportCruiseFile(MainDialog& dialog, const std::tm&
   if (!(state.Version7Option == 1 || (state.Version7Option == 0 && state.GroOption == 0))) {
     return CreateOutcome::kNothing;
   }
-  auto tables = cruisedb::OpenCruiseTables(file, cruisedb::Version7ExportTables());
-  if (!tables.ok()) {
-    platform.ShowMessage({"NOT A VALID DATA FILE!    \n      TRY AGAIN!\n" + tables.status().message(),
-                          kProgramTitle, Icon::kStop, Buttons::kOk});
-    return CreateOutcome::kInputRefused;
+  const convert::Outcome outcome =
+      convert::JobKeyExporter(platform, fs_).Export(file, cruise_path, TodayText(local), NowText(local));
+  if (!outcome.summary.empty()) {
+    fs::path key_path = cruise_path;
+    key_path.replace_extension(".key");
+    state.KeyFilePath = key_path.string();
+    state.last_message = outcome.summary;
   }
-  cruisedb::CruiseTables& t = tables.value();
-  const std::string region = t.cruise.Bind(col::Region).Get(0);
-  const auto job_path = legacy::keyfile::ExportKeyFile(platform, region, cruise_path, t);
-  if (!job_path) return CreateOutcome::kDeclined;
-  if (!legacy::jobfile::JobFileWriter(platform).WriteJobFile(*job_path, t)) return CreateOutcome::kDeclined;
-
-  fs::path key_path = cruise_path;
-  key_path.replace_extension(".key");
-  state.KeyFilePath = key_path.string();
-  state.last_message = "Version 7 key and job files             \nhave been created\n" + state.KeyFilePath + "\n" +
-                       job_path->string();
-  Show(platform, state.last_message, Icon::kInformation);
-
-  namespace config = cruisedb::config;
-  storage::Status st = AddLogRow(t.message_log, "25", "Cruise file converted to Version 7 job and key",
-                                 TodayText(local), NowText(local));
-  if (st.ok()) st = cruisedb::WriteSetting(t.config, config::General, config::MRU, config::kProgramName);
-  if (st.ok()) st = file.Commit();
-  if (!st.ok()) {
-    platform.ShowMessage({"The log entry could not be written to\n" + cruise_path.string() + "\n" + st.message(),
-                          "ERROR", Icon::kStop, Buttons::kOk});
-    return CreateOutcome::kFailed;
-  }
-  return CreateOutcome::kDone;
+  ShowAll(platform, outcome);
+  return FromResult(outcome.result);
 }
 
 CreateOutcome CreateCommand::ImportKeyFile(MainDialog& dialog, const std::tm& local) {
@@ -307,7 +311,7 @@ CreateOutcome CreateCommand::ImportKeyFile(MainDialog& dialog, const std::tm& lo
     return CreateOutcome::kInputRefused;
   }
 
-  legacy::keyfile::ImportRequest request;
+  convert::ImportRequest request;
   request.version = version;
   request.job_path = header.job_path;
   request.cruise_path = header.cruise_path;
@@ -316,35 +320,29 @@ CreateOutcome CreateCommand::ImportKeyFile(MainDialog& dialog, const std::tm& lo
   request.report_path = header.report_path;
   request.base_dictionary = state.base_dictionary_path;
   request.cruise_type = header.cruise_type;
-  std::string renamed_key;
-  std::string renamed_job;
-  legacy::keyfile::JobKeyImporter importer(platform, fs_);
-  const int result = importer.Convert(request, renamed_key, renamed_job);
-  using Importer = legacy::keyfile::JobKeyImporter;
-  if (result == Importer::kNoBaseDictionary) {
+  request.log_date = TodayText(local);
+  request.log_time = NowText(local);
+  progress::ProgressWindow window(platform, "Progress");
+  window.LayoutWindow(1, progress::ProgressWindow::kDefaultWidth);
+  window.BeginModal("Progress");
+  convert::JobKeyImporter importer(platform, window, fs_);
+  convert::Outcome outcome = importer.Convert(request);
+  window.Close();
+  if (outcome.result == convert::Result::kNoBaseDictionary) {
     Show(platform, "Basic Data Dictionary file\n(CruiseDefault.stp) could not be found.\nEXIT NOW!",
          Icon::kExclamation);
     return CreateOutcome::kNoBaseDictionary;
   }
-  if (result == Importer::kFailed) return CreateOutcome::kFailed;
-  if (result == Importer::kStopped) {
-    // Cancelled, or a Version 6 rewrite refused (the user has been told).
-    return importer.cancelled() ? CreateOutcome::kCancelled : CreateOutcome::kDeclined;
-  }
+  ShowAll(platform, outcome);
+  if (!outcome.ok()) return FromResult(outcome.result);
   state.last_message = "Cruise File Created \n" + header.cruise_path.string() + "      ";
   Show(platform, state.last_message, Icon::kInformation);
-  storage::Status logged = AppendLogEntry(header.cruise_path, "Job and Key files converted to Cruise File",
-                                          TodayText(local), NowText(local));
-  if (!logged.ok()) {
-    platform.ShowMessage({"The log entry could not be written to\n" + header.cruise_path.string() + "\n" +
-                              logged.message(),
-                          "ERROR", Icon::kStop, Buttons::kOk});
-  }
   if (version == 6) {
-    Show(platform, "Version 6 files renamed\nKeyFile = " + renamed_key + "   \nJobFile = " + renamed_job + "   ",
+    Show(platform, "Version 6 files renamed\nKeyFile = " + importer.renamed_key() + "   \nJobFile = " +
+                       importer.renamed_job() + "   ",
          Icon::kInformation);
   }
-  return logged.ok() ? CreateOutcome::kDone : CreateOutcome::kFailed;
+  return CreateOutcome::kDone;
 }
 
 bool CreateCommand::CheckStructure(MainDialog& dialog, const std::string& path, std::string_view success_text,
@@ -355,7 +353,7 @@ bool CreateCommand::CheckStructure(MainDialog& dialog, const std::string& path, 
   if (!check.backup.empty()) backups_.push_back(check.backup);
   if (check.go_on) return true;
   switch (check.outcome.result) {
-    case convert::Result::kInUse: *outcome = CreateOutcome::kFailed; break;
+    case convert::Result::kInUse: *outcome = CreateOutcome::kInUse; break;
     case convert::Result::kFailed:
       *outcome = check.code == updater::StructureUpdater::kBackupFailed ? CreateOutcome::kFailed
                                                                          : CreateOutcome::kStructureStopped;

@@ -3,7 +3,7 @@
 // becomes Version 7 key and job files; a ".key" file and the job file it
 // names become a cruise file beside the job file.
 //
-// Not for: the conversions themselves (legacy/), or ending the program: an
+// Not for: the conversions themselves (convert/), or ending the program: an
 // outcome that must end it is returned, and the window or the command line
 // turns it into an exit code after the message has been shown.
 #pragma once
@@ -36,6 +36,7 @@ enum class CreateOutcome {
   kCancelled,         // the user cancelled the import; nothing was changed
   kNoBaseDictionary,  // the base dictionary could not be read
   kFailed,            // a file could not be written; nothing was changed
+  kInUse,             // a file is held by another program; nothing was changed
   kStructureStopped,  // a structure check ended the command (newer, unknown or no version, failed update)
 };
 

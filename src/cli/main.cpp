@@ -33,7 +33,8 @@ constexpr int kExitUnanswered = 6;          // a question needed --yes or --no; 
 constexpr int kExitCancelled = 7;           // interrupted; nothing was changed
 constexpr int kExitWriteFailed = 8;         // a file could not be made writable or written
 constexpr int kExitBadBaseDictionary = 9;   // CruiseDefault.stp could not be read
-constexpr int kExitStructureStopped = 10;   // a structure check stopped the command
+constexpr int kExitInUse = 10;              // a file is held by another program
+constexpr int kExitStructureStopped = 11;   // a structure check stopped the command
 
 constexpr char kExitCodeHelp[] =
     "Exit codes:\n"
@@ -47,14 +48,14 @@ constexpr char kExitCodeHelp[] =
     "  7  cancelled (Ctrl-C); no cruise file was written, existing files are unchanged\n"
     "  8  a file could not be made writable or written; existing files are unchanged\n"
     "  9  CruiseDefault.stp could not be read\n"
-    "  10 the structure check stopped: the file is newer than the program, its structure\n"
+    " 10  a file is in use by another program; nothing was changed\n"
+    " 11  the structure check stopped: the file is newer than the program, its structure\n"
     "     version is missing or unknown, or its update failed (the file is unchanged, or\n"
     "     at the last version whose step completed)\n"
     "\n"
     "Before every conversion the structure versions of CruiseDefault.stp and of a chosen\n"
     "cruise file are checked; an older file is updated to the current structure after a\n"
     "backup copy (NAME_vVERSION.EXT.BAK) is written to the current directory.";
-
 // The question that could not be answered, if any.
 std::string g_unanswered;
 
@@ -70,6 +71,7 @@ int ExitCodeOf(sw::app::CreateOutcome outcome) {
     case CreateOutcome::kCancelled: return kExitCancelled;
     case CreateOutcome::kNoBaseDictionary: return kExitBadBaseDictionary;
     case CreateOutcome::kFailed: return kExitWriteFailed;
+    case CreateOutcome::kInUse: return kExitInUse;
     case CreateOutcome::kStructureStopped: return kExitStructureStopped;
   }
   return kExitWriteFailed;

@@ -1,7 +1,9 @@
 // What a conversion driver hands back to the application layer: how it
 // ended, the messages to show the user in order, and the files it wrote.
-// Drivers never show a message themselves; questions reach the user through
-// the platform interface they are given, progress through progress::Progress.
+// Drivers show no message themselves; questions (and the pauses that wait
+// for OK) reach the user through the platform interface they are given,
+// progress through progress::Progress. How a driver is written: see the top
+// of convert/job_key_exporter.h.
 #pragma once
 
 #include <filesystem>
@@ -20,12 +22,15 @@ enum class Result {
   kRefused,    // the input or its values cannot be converted; nothing was changed
   kInUse,      // a target is held by another writer; nothing was changed
   kFailed,     // a file could not be read or written; nothing was changed
+  kNoBaseDictionary,  // the base dictionary could not be read; nothing was changed
 };
 
 struct Outcome {
   Result result = Result::kNothing;
   std::vector<platform::Message> messages;
   std::vector<std::filesystem::path> written;
+  // The message the window keeps as its last one after a success.
+  std::string summary;
 
   bool ok() const { return result == Result::kDone; }
   void Say(std::string text, std::string caption, platform::Icon icon) {

@@ -65,10 +65,6 @@ const std::string kNoName;
 
 }  // namespace
 
-bool IsHeldByAnotherProgram(const storage::Status& status) {
-  return !status.ok() && status.message().find("is held by another program") != std::string::npos;
-}
-
 CruiseDatabase::CruiseDatabase(storage::FileSystem* fs) : fs_(fs != nullptr ? fs : storage::FileSystem::Default()) {}
 
 CruiseDatabase::~CruiseDatabase() { Close(); }
@@ -83,7 +79,7 @@ int CruiseDatabase::Open(const std::filesystem::path& file_name) {
   auto opened = storage::Storage::Open(file_name, storage::Storage::Mode::ReadWrite, fs_);
   if (!opened.ok()) {
     last_error_ = opened.status().message();
-    return IsHeldByAnotherProgram(opened.status()) ? kHeld : kNotOpened;
+    return storage::IsInUse(opened.status()) ? kHeld : kNotOpened;
   }
   // Every table is decoded now, so that a damaged file is refused before
   // anything in it is changed.
@@ -444,7 +440,9 @@ int CruiseDatabase::RenameColumn(std::string_view table_name, std::string_view o
     if (!rows.Set(0, static_cast<std::size_t>(rows.ColumnIndex(col::ColumnName.name)), std::string(new_name)).ok()) {
       return kRenameNoSelection;
     }
-    if (given_type) rows.Set(0, static_cast<std::size_t>(rows.ColumnIndex(col::FieldType.name)), letter);
+    if (given_type && !rows.Set(0, static_cast<std::size_t>(rows.ColumnIndex(col::FieldType.name)), letter).ok()) {
+      return kRenameNoSelection;
+    }
     CloseViewByName(table_name);
     if (const int rebuilt = RestructureView(table_name, col::Order1.name); rebuilt == -3) return kRenameNotWritten;
   }

@@ -189,7 +189,4 @@ class CruiseDatabase {
   std::optional<std::tm> clock_;
 };
 
-// True when the status says another program holds the file.
-bool IsHeldByAnotherProgram(const storage::Status& status);
-
 }  // namespace sw::cruisedb

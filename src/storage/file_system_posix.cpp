@@ -9,6 +9,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <dirent.h>
+
 #include <cstdio>
 #include <cstring>
 #include <mutex>
@@ -23,9 +25,7 @@ std::string ErrnoText(const std::string& what, const std::string& path) {
   return what + " \"" + path + "\": " + std::strerror(errno);
 }
 
-Status HeldStatus(const std::string& path) {
-  return Status::Error("the file \"" + path + "\" is held by another program");
-}
+Status HeldStatus(const std::string& path) { return InUseStatus(path); }
 
 // Paths locked by this process before their file exists.
 std::mutex g_pending_mutex;
@@ -105,7 +105,49 @@ class PosixFileSystem : public FileSystem {
       ::close(fd);
       return HeldStatus(path);
     }
+    // Another process may have removed the name between the create and the
+    // lock (it took the file for a leftover): the file is then not ours.
+    struct stat mine {}, named {};
+    if (::fstat(fd, &mine) != 0 || ::stat(path.c_str(), &named) != 0 || mine.st_ino != named.st_ino ||
+        mine.st_dev != named.st_dev) {
+      ::close(fd);
+      return Status::Error("\"" + path + "\" was removed while it was created");
+    }
     return std::unique_ptr<File>(new PosixFile(fd, path));
+  }
+
+  Result<std::shared_ptr<void>> LockFile(const std::string& path) override {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return Status::Error(ErrnoText("cannot open", path));
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+      ::close(fd);
+      return HeldStatus(path);
+    }
+    return std::shared_ptr<void>(new int(fd), [](void* p) {
+      ::close(*static_cast<int*>(p));
+      delete static_cast<int*>(p);
+    });
+  }
+
+  Result<std::vector<std::string>> ListFolder(const std::string& folder) override {
+    DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
+    if (dir == nullptr) return Status::Error(ErrnoText("cannot list", folder));
+    std::vector<std::string> names;
+    while (const dirent* entry = ::readdir(dir)) {
+      const std::string name = entry->d_name;
+      if (name != "." && name != "..") names.push_back(name);
+    }
+    ::closedir(dir);
+    return names;
+  }
+
+  Status SyncFolder(const std::string& folder) override {
+    const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return Status::Error(ErrnoText("cannot open the folder", folder));
+    const int synced = ::fsync(fd);
+    ::close(fd);
+    if (synced != 0) return Status::Error(ErrnoText("cannot flush the folder", folder));
+    return Status::Ok();
   }
 
   Result<std::shared_ptr<void>> LockPath(const std::string& path) override {

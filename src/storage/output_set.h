@@ -12,12 +12,16 @@
 #include <memory>
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "storage/file_system.h"
 #include "storage/storage.h"
 
 namespace sw::storage {
+
+// True for the name (without folder) of an OutputSet temporary.
+bool IsOutputTemporary(std::string_view name);
 
 class OutputSet {
  public:
@@ -33,12 +37,26 @@ class OutputSet {
   // locked by another writer ("in use") or its folder cannot be written.
   Result<std::string> Add(const std::string& target);
 
+  // Adds `target` and opens its (empty) temporary as a new storage to build
+  // in. Commit the storage before the set; the set then moves it into place.
+  Result<Storage> AddStorage(const std::string& target);
+
   // Adds `target` and writes its temporary through `write`; false from
   // `write` or a failed stream is an error.
   Status WriteText(const std::string& target, const std::function<bool(std::ostream&)>& write);
 
-  // Moves every temporary into place, all or nothing.
+  // A handle on the temporary of an added target that shares the set's open
+  // file and lock, and stays valid after Commit() (then on the target).
+  std::unique_ptr<File> TemporaryFile(const std::string& target);
+
+  // Flushes and checks every temporary, then moves each into place in the
+  // order added (add backups before the files they keep) and flushes the
+  // folders. Fails when a target is in use (IsInUse) or any step fails; the
+  // old targets are then as they were and no temporary is left.
   Status Commit();
+
+  // The targets in the order added.
+  std::vector<std::string> Targets() const;
 
  private:
   struct Impl;

@@ -7,6 +7,7 @@
 #include <sys/mman.h>
 
 #include <algorithm>
+#include <cassert>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -55,8 +56,14 @@ class PodVector {
   std::size_t size() const { return n_; }
   std::size_t capacity_hint() const { return cap_; }
   bool empty() const { return n_ == 0; }
-  T& operator[](std::size_t i) { return p_[i]; }
-  const T& operator[](std::size_t i) const { return p_[i]; }
+  T& operator[](std::size_t i) {
+    assert(i < n_);
+    return p_[i];
+  }
+  const T& operator[](std::size_t i) const {
+    assert(i < n_);
+    return p_[i];
+  }
 
   void reserve(std::size_t n) {
     if (n <= cap_) return;
@@ -89,12 +96,14 @@ class PodVector {
     if (count) std::memcpy(p_ + at, v, count * sizeof(T));
   }
   void insert(std::size_t pos, std::size_t count, T fill) {
+    assert(pos <= n_);
     const std::size_t old = n_;
     resize_uninitialized(n_ + count);
     if (old > pos) std::memmove(p_ + pos + count, p_ + pos, (old - pos) * sizeof(T));
     for (std::size_t i = pos; i < pos + count; ++i) p_[i] = fill;
   }
   void erase(std::size_t pos, std::size_t count) {
+    assert(pos <= n_ && count <= n_ - pos);
     if (n_ > pos + count) std::memmove(p_ + pos, p_ + pos + count, (n_ - pos - count) * sizeof(T));
     n_ -= count;
   }

@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "storage/format_writer.h"
+#include "storage/output_set.h"
 #include "storage/storage_impl.h"
 
 namespace sw::storage {
@@ -325,26 +326,24 @@ Status Storage::Commit() {
       w.refs = e.refs;
       views.push_back(std::move(w));
     }
-    const bool fresh = !impl->file || impl->layout.end == 0;
-    if (fresh && views.empty()) {
+    const bool fresh = !impl->file;
+    if ((fresh || impl->layout.end == 0) && views.empty()) {
       impl->structure_changed = false;
       return Status::Ok();  // a storage without views writes nothing
     }
     if (fresh) {
-      // A new file is written beside the target and renamed into place.
+      // A new file is built in a temporary beside the target and moved into
+      // place, as every output of the program is.
+      OutputSet set(impl->fs);
       const std::string target = impl->path.string();
-      const std::string temp = target + ".sw-new";
-      if (impl->fs->Exists(temp)) (void)impl->fs->Remove(temp);
-      auto created = impl->fs->Create(temp);
-      if (!created.ok()) return created.status();
+      auto temp = set.Add(target);
+      if (!temp.ok()) return temp.status();
+      std::unique_ptr<File> file = set.TemporaryFile(target);
       FileLayout layout;
-      Status st = WriteVersion(*created.value(), &layout, {}, views);
-      if (st.ok()) st = impl->fs->Rename(temp, target);
-      if (!st.ok()) {
-        (void)impl->fs->Remove(temp);
-        return st;
-      }
-      impl->file = std::move(created.value());
+      Status st = WriteVersion(*file, &layout, {}, views);
+      if (st.ok()) st = set.Commit();
+      if (!st.ok()) return st;
+      impl->file = std::move(file);
       impl->layout = layout;
       impl->path_lock.reset();
     } else {

@@ -19,6 +19,7 @@
 // byte otherwise; names of views and columns are matched the same way.
 #pragma once
 
+#include <cassert>
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
@@ -34,7 +35,9 @@ namespace sw::storage {
 
 // ---------------------------------------------------------------- status ---
 
-class Status {
+// Marked [[nodiscard]]: every function that returns one is checked by the
+// compiler, so that a failure is handled or passed on, never dropped.
+class [[nodiscard]] Status {
  public:
   Status() = default;
   static Status Ok() { return Status(); }
@@ -50,22 +53,34 @@ class Status {
   bool failed_ = false;
 };
 
-// A value or the Status that explains why there is none.
+// A value or the Status that explains why there is none. Taking the value of
+// an error stops a debug build; callers test ok() first.
 template <class T>
-class Result {
+class [[nodiscard]] Result {
  public:
   Result(T value) : value_(std::move(value)) {}  // NOLINT(google-explicit-constructor)
-  Result(Status status) : status_(std::move(status)) {}  // NOLINT(google-explicit-constructor)
+  Result(Status status) : status_(std::move(status)) {  // NOLINT(google-explicit-constructor)
+    assert(!status_.ok() && "a Result made from a Status holds an error");
+  }
 
   bool ok() const { return value_.has_value(); }
   explicit operator bool() const { return ok(); }
   const Status& status() const { return status_; }
-  T& value() & { return *value_; }
-  const T& value() const& { return *value_; }
-  T&& value() && { return std::move(*value_); }
-  T* operator->() { return &*value_; }
-  const T* operator->() const { return &*value_; }
-  T& operator*() & { return *value_; }
+  T& value() & {
+    assert(ok() && "value() of an error Result");
+    return *value_;
+  }
+  const T& value() const& {
+    assert(ok() && "value() of an error Result");
+    return *value_;
+  }
+  T&& value() && {
+    assert(ok() && "value() of an error Result");
+    return std::move(*value_);
+  }
+  T* operator->() { return &value(); }
+  const T* operator->() const { return &value(); }
+  T& operator*() & { return value(); }
 
  private:
   std::optional<T> value_;

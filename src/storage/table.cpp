@@ -2,6 +2,7 @@
 // with conversions, and change marks that tell commit what to rewrite.
 #include "storage/table.h"
 
+#include <cassert>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -15,6 +16,7 @@ namespace sw::storage {
 // ------------------------------------------------------------ PackedInts ---
 
 std::int32_t PackedInts::Get(std::size_t i) const {
+  assert(i < size_);
   switch (width_) {
     case 0: return 0;
     case 1: return static_cast<std::int8_t>(data_[i]);
@@ -44,6 +46,7 @@ void PackedInts::Widen(int width) {
 }
 
 void PackedInts::Set(std::size_t i, std::int32_t v) {
+  assert(i < size_);
   const int need = BytesFor(v);
   if (need > width_) Widen(need);
   switch (width_) {
@@ -96,6 +99,7 @@ static std::size_t GetLength(const char* p, std::size_t* header) {
 
 std::string_view ByteArena::Get(std::size_t i) const {
   const std::uint32_t off = offsets_[i];
+  assert(off < bytes_.size());
   std::size_t header = 0;
   const std::size_t len = GetLength(bytes_.data() + off, &header);
   return std::string_view(bytes_.data() + off + header, len);
@@ -234,8 +238,21 @@ void Gather(V& values, const std::vector<std::size_t>& order) {
 }
 }  // namespace
 
+std::size_t Cells::Count() const {
+  switch (type) {
+    case Type::Int: return ints.size();
+    case Type::Long: return longs.size();
+    case Type::Float: return floats.size();
+    case Type::Double: return doubles.size();
+    case Type::String: case Type::Bytes: return items.size();
+    case Type::Subview: return subs.size();
+  }
+  return 0;
+}
+
 void Cells::Permute(const std::vector<std::size_t>& order) {
   if (!materialized) return;
+  assert(order.size() == Count());
   switch (type) {
     case Type::Int: {
       std::vector<std::int32_t> values(order.size());
@@ -322,26 +339,41 @@ void Table::Touch(int col) {
   }
 }
 
+bool Table::ShapeOk() const {
+  for (const auto& c : cols) {
+    if (c.cells.materialized && c.cells.Count() != rows) return false;
+    if (c.cells.type != c.def.type) return false;
+  }
+  return true;
+}
+
 void Table::InsertRows(std::size_t pos, std::size_t count) {
+  assert(pos <= rows);
   for (auto& c : cols) c.cells.InsertRows(pos, count);
   rows += count;
+  assert(ShapeOk());
   Touch(-1);
 }
 
 void Table::Permute(const std::vector<std::size_t>& order) {
+  assert(order.size() == rows);
   for (auto& c : cols) c.cells.Permute(order);
+  assert(ShapeOk());
   Touch(-1);
 }
 
 void Table::EraseRows(std::size_t pos, std::size_t count) {
+  assert(pos <= rows && count <= rows - pos);
   for (auto& c : cols) c.cells.EraseRows(pos, count);
   rows -= count;
+  assert(ShapeOk());
   Touch(-1);
 }
 
 void Table::Resize(std::size_t n) {
   for (auto& c : cols) c.cells.Resize(n);
   rows = n;
+  assert(ShapeOk());
   Touch(-1);
 }
 
@@ -497,9 +529,10 @@ Value Table::Get(std::size_t row, int col) const {
 
 static Cells& Writable(Table& t, std::size_t row, int col) {
   auto& c = t.cols[static_cast<std::size_t>(col)].cells;
+  assert(row < t.rows);
+  (void)row;
   c.Materialize(t.rows);
   t.Touch(col);
-  (void)row;
   return c;
 }
 

@@ -100,6 +100,8 @@ struct Cells {
   void Resize(std::size_t rows);
   // Row i takes the value row order[i] had; `order` is a permutation.
   void Permute(const std::vector<std::size_t>& order);
+  // Entries held (meaningful once materialized).
+  std::size_t Count() const;
 };
 
 enum class ColumnKind { Described, Hidden, Transient };
@@ -125,6 +127,10 @@ struct Table : std::enable_shared_from_this<Table> {
   std::vector<FieldDef> Described() const;
   // Fields of the nested views of subview column `col`.
   std::vector<FieldDef> SubDefs(int col) const;
+
+  // Every materialized column holds one entry per row and has its declared
+  // type: the invariant every row change keeps (checked in debug builds).
+  bool ShapeOk() const;
 
   // Marks a column (or all, col < 0) changed, up through the owning tables.
   void Touch(int col);

@@ -3,6 +3,7 @@
 
 #include <array>
 
+#include "convert/job_key_exporter.h"
 #include "cruisedb/columns.h"
 #include "cruisedb/cruise_database.h"
 #include "storage/file_system.h"
@@ -29,7 +30,7 @@ VersionReading ReadVersionForCheck(const std::filesystem::path& path, storage::F
   auto opened = storage::Storage::Open(path, storage::Storage::Mode::ReadWrite, fs);
   if (!opened.ok()) {
     reading.detail = opened.status().message();
-    reading.state = cruisedb::IsHeldByAnotherProgram(opened.status()) ? VersionReading::State::kHeld
+    reading.state = storage::IsInUse(opened.status()) ? VersionReading::State::kHeld
                                                                       : VersionReading::State::kNotOpened;
     return reading;
   }
@@ -80,8 +81,7 @@ StructureCheck CheckStructure(const std::filesystem::path& path, const platform:
       return check;
     case VersionReading::State::kHeld:
       check.code = StructureUpdater::kHeld;
-      out.Say("The file is held by another program:\n" + path.string() + "\nClose it there and try again.", "ERROR",
-              Icon::kExclamation);
+      out.Say(convert::InUseMessage(storage::Status::Error(reading.detail)), "ERROR", Icon::kStop);
       end(convert::Result::kInUse);
       return check;
     case VersionReading::State::kNotOpened:
@@ -145,8 +145,7 @@ StructureCheck CheckStructure(const std::filesystem::path& path, const platform:
       end(convert::Result::kFailed);
       break;
     case StructureUpdater::kHeld:
-      out.Say("The file is held by another program:\n" + path.string() + "\nClose it there and try again.", "ERROR",
-              Icon::kExclamation);
+      out.Say(convert::InUseMessage(storage::Status::Error(updater.detail())), "ERROR", Icon::kStop);
       end(convert::Result::kInUse);
       break;
     case StructureUpdater::kBackupFailed:

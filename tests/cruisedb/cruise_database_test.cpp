@@ -44,7 +44,7 @@ fs::path MakeFile(const fs::path& path, const std::vector<DictRow>& dictionary, 
   View conf = file->GetAs(config_description).value();
   for (const auto& c : config) {
     const long r = conf.Add();
-    for (std::size_t i = 0; i < 3; ++i) conf.Set(static_cast<std::size_t>(r), i, c[i]);
+    for (std::size_t i = 0; i < 3; ++i) EXPECT_TRUE(conf.Set(static_cast<std::size_t>(r), i, c[i]).ok());
   }
   if (!table_description.empty()) {
     View t = file->GetAs(table_description).value();
@@ -267,7 +267,7 @@ TEST_F(CruiseDatabaseTest, RestructureOrdersColumnsAndKeepsWhatMustStay) {
   {
     auto file = Storage::Open(path, Storage::Mode::ReadWrite);
     View dict = file->GetView("DataDictionary");
-    dict.Set(2, static_cast<std::size_t>(dict.ColumnIndex("FieldType")), std::string("F"));
+    ASSERT_TRUE(dict.Set(2, static_cast<std::size_t>(dict.ColumnIndex("FieldType")), std::string("F")).ok());
     ASSERT_TRUE(file->Commit().ok());
   }
   ASSERT_EQ(db.Open(path), 0);

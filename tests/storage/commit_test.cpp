@@ -18,7 +18,7 @@ TEST(Commit, MissingFileCreatesNothingUntilAViewIsWritten) {
     EXPECT_FALSE(std::filesystem::exists(path));
     ASSERT_TRUE(s->Commit().ok());
     EXPECT_FALSE(std::filesystem::exists(path));
-    s->GetAs("v[a:I]");
+    ASSERT_TRUE(s->GetAs("v[a:I]").ok());
     EXPECT_FALSE(std::filesystem::exists(path));
     ASSERT_TRUE(s->Commit().ok());
     EXPECT_TRUE(std::filesystem::exists(path));
@@ -37,8 +37,8 @@ TEST(Commit, ReleaseWithoutCommitLeavesTheFileUnchanged) {
   {
     auto s = Storage::Open(path, Storage::Mode::ReadWrite);
     ASSERT_TRUE(s.ok());
-    for (const auto& n : s->ViewNames()) s->GetView(n).SetSize(0);
-    s->GetAs("added[x:S]");
+    for (const auto& n : s->ViewNames()) ASSERT_TRUE(s->GetView(n).SetSize(0).ok());
+    ASSERT_TRUE(s->GetAs("added[x:S]").ok());
   }
   EXPECT_EQ(ReadAll(path), before);
 }
@@ -50,7 +50,7 @@ TEST(Commit, NoChangeWritesNothingAndReadOnlyIsRefused) {
   {
     auto s = Storage::Open(path, Storage::Mode::ReadWrite);
     s->GetView("people");
-    s->GetAs("people[name:S,age:I]");
+    ASSERT_TRUE(s->GetAs("people[name:S,age:I]").ok());
     FaultFileSystem fs;
     ASSERT_TRUE(s->Commit().ok());
   }
@@ -76,7 +76,7 @@ TEST(Commit, SecondWriterIsRefusedEvenInTheSameProcess) {
   auto c = Storage::Open(fresh, Storage::Mode::ReadWrite);
   ASSERT_TRUE(c.ok());
   EXPECT_FALSE(Storage::Open(fresh, Storage::Mode::ReadWrite).ok());
-  c->GetAs("v[a:I]");
+  ASSERT_TRUE(c->GetAs("v[a:I]").ok());
   ASSERT_TRUE(c->Commit().ok());
   EXPECT_FALSE(Storage::Open(fresh, Storage::Mode::ReadWrite).ok());
   a = Result<Storage>(Status::Error("released"));
@@ -111,7 +111,9 @@ TEST(Commit, ManyCommitsReadBackRightEveryTime) {
   auto s = Storage::Open(path, Storage::Mode::ReadWrite);
   ASSERT_TRUE(s.ok());
   for (int round = 0; round < 60; ++round) {
-    if (round % 7 == 0) s->GetAs(shapes[rng() % shapes.size()]);
+    if (round % 7 == 0) {
+      ASSERT_TRUE(s->GetAs(shapes[rng() % shapes.size()]).ok());
+    }
     if (round % 11 == 5) s->GetAs("other[k:L]").value().Add(Row().Set("k", std::int64_t{round}));
     View v = s->GetView("t");
     if (v.ColumnCount() == 0) v = s->GetAs("t[a:S,n:I]").value();
@@ -182,7 +184,7 @@ TEST(Atomicity, GrowingCommitFailingAtEveryWrite) {
 }
 
 TEST(Atomicity, InPlaceCommitFailingAtEveryWrite) {
-  CheckAtomic("commit_grow", [](Storage& s) { s.GetView("v").Set(0, 0, Value(std::int32_t{10})); });
+  CheckAtomic("commit_grow", [](Storage& s) { ASSERT_TRUE(s.GetView("v").Set(0, 0, Value(std::int32_t{10})).ok()); });
 }
 
 TEST(Atomicity, RestructureAndNewViewFailingAtEveryWrite) {

@@ -74,7 +74,7 @@ inline std::string Dump(const std::filesystem::path& p) {
 // process had died there. A disk limit fails writes past a file size.
 // Writes of at most 16 bytes (the end marks) are taken to be atomic, as a
 // disk sector write is; longer writes can be cut short.
-class FaultFileSystem : public FileSystem {
+class FaultFileSystem : public ForwardingFileSystem {
  public:
   enum class Kind { Fail, Short };
   long fail_at = -1;
@@ -83,7 +83,6 @@ class FaultFileSystem : public FileSystem {
   long writes = 0;
   bool failed = false;
 
-  bool Exists(const std::string& path) override { return real()->Exists(path); }
   Result<std::unique_ptr<File>> Open(const std::string& path, bool writable) override {
     auto f = real()->Open(path, writable);
     if (!f.ok()) return f.status();
@@ -94,8 +93,6 @@ class FaultFileSystem : public FileSystem {
     if (!f.ok()) return f.status();
     return std::unique_ptr<File>(new Faulty(this, std::move(f.value())));
   }
-  Result<std::shared_ptr<void>> LockPath(const std::string& path) override { return real()->LockPath(path); }
-  Status Remove(const std::string& path) override { return real()->Remove(path); }
   Status Rename(const std::string& from, const std::string& to) override {
     if (Step()) return Status::Error("injected rename failure");
     return real()->Rename(from, to);

@@ -304,7 +304,7 @@ TEST_F(UpdaterTest, AnUnknownVersionIsBackedUpAndLeftUnchanged) {
   const fs::path path = Make(3);
   {
     auto file = Storage::Open(path, Storage::Mode::ReadWrite);
-    file->GetView("GlobalConfigurationTable").Set(0, 2, std::string("03.03.2003"));
+    ASSERT_TRUE(file->GetView("GlobalConfigurationTable").Set(0, 2, std::string("03.03.2003")).ok());
     ASSERT_TRUE(file->Commit().ok());
   }
   const std::string before = test::ReadFile(path);

@@ -1,18 +1,9 @@
-// Export reports and file replacement for the Version 7 writers (see
+// Export reports and file-name helpers for the Version 7 writers (see
 // export_files.h).
 #include "legacy/jobfile/export_files.h"
 
-#include <fstream>
-#include <system_error>
-
-#include "legacy/files.h"
-
 namespace sw::legacy {
 namespace fs = std::filesystem;
-using platform::Button;
-using platform::Buttons;
-using platform::Icon;
-using platform::Message;
 
 namespace {
 
@@ -21,21 +12,6 @@ std::string Listed(const std::vector<std::string>& lines, std::size_t total) {
   for (const std::string& line : lines) text += "\n" + line;
   if (total > lines.size()) text += "\n... and " + std::to_string(total - lines.size()) + " more";
   return text;
-}
-
-// A name beside `target` that no file has, for the old file while the new
-// one is written.
-fs::path AsideName(const fs::path& target) {
-  std::error_code ec;
-  for (int n = 0;; ++n) {
-    fs::path candidate = target;
-    candidate += ".old" + std::to_string(n);
-    if (!fs::exists(candidate, ec)) return candidate;
-  }
-}
-
-void ShowError(platform::Platform& platform, const std::string& text) {
-  platform.ShowMessage(Message{text, "ERROR", Icon::kStop, Buttons::kOk});
 }
 
 }  // namespace
@@ -53,16 +29,15 @@ void ExportReport::Note(std::string text) {
   ++note_count_;
 }
 
-void ExportReport::ShowRefusals(platform::Platform& platform, const fs::path& file) const {
-  if (!refused()) return;
-  ShowError(platform, file.string() + " was not written; these values cannot be written without changing the "
-                                      "columns of their record:" + Listed(refusals_, refusal_count_));
+std::string ExportReport::RefusalText(const fs::path& file) const {
+  if (!refused()) return {};
+  return file.string() + " was not written; these values cannot be written without changing the "
+                         "columns of their record:" + Listed(refusals_, refusal_count_);
 }
 
-void ExportReport::ShowNotes(platform::Platform& platform, const fs::path& file) const {
-  if (note_count_ == 0) return;
-  platform.ShowMessage(Message{file.string() + " was written, but:" + Listed(notes_, note_count_), "WARNING",
-                               Icon::kExclamation, Buttons::kOk});
+std::string ExportReport::NotesText(const fs::path& file) const {
+  if (note_count_ == 0) return {};
+  return file.string() + " was written, but:" + Listed(notes_, note_count_);
 }
 
 bool FitsField(std::string_view text, std::size_t width) {
@@ -71,73 +46,6 @@ bool FitsField(std::string_view text, std::size_t width) {
 
 std::string AlreadyExistsQuestion(const fs::path& path) {
   return path.string() + " already exists\nDO YOU WANT TO DELETE IT?";
-}
-
-WriteOutcome WriteAsking(platform::Platform& platform, const fs::path& target,
-                         const std::function<bool(std::ostream&)>& write, const ExportReport& report,
-                         std::string_view declined_text) {
-  std::string error;
-  MakeWritable(target);
-  if (WriteFileReplacing(target, write, error)) return WriteOutcome::kWritten;
-  if (report.refused()) return WriteOutcome::kRefused;
-
-  Button answer = platform.ShowMessage(Message{AlreadyExistsQuestion(target), kProgramCaption, Icon::kQuestion,
-                                               Buttons::kYesNo});
-  if (answer != Button::kYes) {
-    platform.ShowMessage(Message{std::string(declined_text), kProgramCaption, Icon::kInformation, Buttons::kOk});
-    return WriteOutcome::kDeclined;
-  }
-  // The old file stays aside until the new one is in place.
-  std::error_code ec;
-  fs::path aside;
-  if (fs::exists(fs::symlink_status(target, ec))) {
-    aside = AsideName(target);
-    fs::rename(target, aside, ec);
-    if (ec) {
-      ShowError(platform, target.string() + " cannot be replaced:\n" + ec.message());
-      return WriteOutcome::kFailed;
-    }
-  }
-  error.clear();
-  if (WriteFileReplacing(target, write, error)) {
-    if (!aside.empty()) fs::remove(aside, ec);
-    return WriteOutcome::kWritten;
-  }
-  if (!aside.empty()) fs::rename(aside, target, ec);
-  if (report.refused()) return WriteOutcome::kRefused;
-  ShowError(platform, target.string() + " cannot be written:\n" + error);
-  return WriteOutcome::kFailed;
-}
-
-bool KeepBackupCopy(platform::Platform& platform, const fs::path& original, const fs::path& backup) {
-  std::error_code ec;
-  if (fs::exists(fs::symlink_status(backup, ec))) {
-    Button answer = platform.ShowMessage(Message{AlreadyExistsQuestion(backup), kProgramCaption, Icon::kQuestion,
-                                                 Buttons::kYesNo});
-    if (answer != Button::kYes) {
-      platform.ShowMessage(
-          Message{"Cannot continue with program\nEXIT NOW!", kProgramCaption, Icon::kExclamation, Buttons::kOk});
-      return false;
-    }
-    MakeWritable(backup);
-  }
-  // A copy, not a rename: the original stays under its name until the new
-  // file replaces it whole.
-  std::string error;
-  bool copied = WriteFileReplacing(
-      backup,
-      [&](std::ostream& out) {
-        std::ifstream in(original, std::ios::binary);
-        if (!in) return false;
-        out << in.rdbuf();
-        return !in.bad();
-      },
-      error);
-  if (!copied) {
-    ShowError(platform, original.string() + " cannot be kept as " + backup.string() + ":\n" + error);
-    return false;
-  }
-  return true;
 }
 
 fs::path ReplaceExtension(const fs::path& path, std::string_view suffix) {

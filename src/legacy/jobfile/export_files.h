@@ -1,19 +1,16 @@
 // What the Version 7 key and job file writers share: the list of values an
-// export cannot write, and the ways an export file replaces an existing one
-// (asking the user first, never leaving a half-written or lost file).
+// export cannot write and the notes about a file that was written, and the
+// file-name helpers of the export.
 //
-// Not for: record layouts (job_layouts.h, key_records.h).
+// Not for: record layouts (job_layouts.h, key_records.h), or writing files
+// (the conversions in convert/ write through storage::OutputSet).
 #pragma once
 
 #include <cstddef>
 #include <filesystem>
-#include <functional>
-#include <ostream>
 #include <string>
 #include <string_view>
 #include <vector>
-
-#include "platform/platform.h"
 
 namespace sw::legacy {
 
@@ -37,10 +34,10 @@ class ExportReport {
   const std::vector<std::string>& refusals() const { return refusals_; }
   const std::vector<std::string>& notes() const { return notes_; }
 
-  // Shows the refusals as an error ("... was not written") or the notes as a
-  // warning; nothing when there are none.
-  void ShowRefusals(platform::Platform& platform, const std::filesystem::path& file) const;
-  void ShowNotes(platform::Platform& platform, const std::filesystem::path& file) const;
+  // The refusals as an error text ("... was not written") and the notes as
+  // a warning text; empty when there are none.
+  std::string RefusalText(const std::filesystem::path& file) const;
+  std::string NotesText(const std::filesystem::path& file) const;
 
  private:
   std::vector<std::string> refusals_;
@@ -55,25 +52,6 @@ bool FitsField(std::string_view text, std::size_t width);
 
 // "<path> already exists\nDO YOU WANT TO DELETE IT?"
 std::string AlreadyExistsQuestion(const std::filesystem::path& path);
-
-enum class WriteOutcome { kWritten, kDeclined, kRefused, kFailed };
-
-// Writes `target` through `write` (a temporary file renamed into place) after
-// making an existing target writable. When that fails, asks the "already
-// exists" question: No shows `declined_text` and gives kDeclined; Yes moves
-// the old file aside, writes again and restores it when the write fails
-// again (the user is then told why). When `write` returns false because
-// `report` holds refusals, nothing is asked and kRefused is returned.
-WriteOutcome WriteAsking(platform::Platform& platform, const std::filesystem::path& target,
-                         const std::function<bool(std::ostream&)>& write, const ExportReport& report,
-                         std::string_view declined_text);
-
-// Keeps a copy of `original` under `backup` before a rewrite. An existing
-// backup is only replaced when the user agrees; a No shows
-// "Cannot continue with program\nEXIT NOW!". False when declined or the
-// copy failed (the user has been told); every file is then as it was.
-bool KeepBackupCopy(platform::Platform& platform, const std::filesystem::path& original,
-                    const std::filesystem::path& backup);
 
 // `path` up to its last "." (the whole path without one) followed by `suffix`.
 std::filesystem::path ReplaceExtension(const std::filesystem::path& path, std::string_view suffix);

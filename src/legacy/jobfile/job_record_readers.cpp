@@ -17,12 +17,32 @@ namespace {
 
 namespace col = sw::cruisedb::col;
 using namespace layouts;
-using storage::BoundDouble;
-using storage::BoundFloat;
-using storage::BoundInt;
-using storage::BoundLong;
-using storage::BoundString;
 using storage::View;
+
+// A bound column whose failed writes are kept as the import's first failure,
+// so that the many field writes of a record stay one line each and none is
+// dropped.
+template <storage::Type T>
+class Field {
+ public:
+  using value_type = typename storage::ValueOf<T>::type;
+  Field() = default;
+  Field(storage::Bound<T> bound, storage::Status* failure) : bound_(std::move(bound)), failure_(failure) {}
+  void Set(std::size_t row, const value_type& value) const {
+    storage::Status status = bound_.Set(row, value);
+    if (!status.ok() && failure_->ok()) *failure_ = std::move(status);
+  }
+  value_type Get(std::size_t row) const { return bound_.Get(row); }
+
+ private:
+  storage::Bound<T> bound_;
+  storage::Status* failure_ = nullptr;
+};
+using BoundString = Field<storage::Type::String>;
+using BoundInt = Field<storage::Type::Int>;
+using BoundLong = Field<storage::Type::Long>;
+using BoundFloat = Field<storage::Type::Float>;
+using BoundDouble = Field<storage::Type::Double>;
 
 // atof that never yields infinity or NaN.
 double FiniteAtof(std::string_view text) {
@@ -80,6 +100,7 @@ struct JobRecordReaders::State {
   JobRecord record;   // the current line
   JobRecord scratch;  // a second reading of the same line
   bool count_flag = false;
+  storage::Status failure;  // the first write that failed
 
   struct {
     BoundString SaleNo, CruiseNo, SaleName, Region, Forest, District, MeasSys, CalYear, Purpose, CruiseType;
@@ -145,9 +166,15 @@ struct JobRecordReaders::State {
   void Bind();
   void Index();
   const AFields& A() const { return v6 ? kAFields6 : kAFields7; }
+  template <storage::Type T>
+  Field<T> F(const View& view, const storage::Column<T>& column) {
+    return Field<T>(view.Bind(column), &failure);
+  }
   std::size_t AddRow(View& view) {
     long r = view.Add();
-    return r < 0 ? SIZE_MAX : static_cast<std::size_t>(r);
+    if (r >= 0) return static_cast<std::size_t>(r);
+    if (failure.ok()) failure = storage::Status::Error("a row could not be added to a cruise table");
+    return SIZE_MAX;
   }
   void SetTreeKey(std::size_t row, const JobRecord& r) {
     tree.Stratum.Set(row, r.Text(kStratum));
@@ -162,89 +189,89 @@ struct JobRecordReaders::State {
 
 void JobRecordReaders::State::Bind() {
   View& c = t.cruise;
-  cruise = {c.Bind(col::SaleNo),  c.Bind(col::CruiseNo), c.Bind(col::SaleName), c.Bind(col::Region),
-            c.Bind(col::Forest),  c.Bind(col::District), c.Bind(col::MeasSys),  c.Bind(col::CalYear),
-            c.Bind(col::Purpose), c.Bind(col::CruiseType)};
+  cruise = {F(c, col::SaleNo),  F(c, col::CruiseNo), F(c, col::SaleName), F(c, col::Region),
+            F(c, col::Forest),  F(c, col::District), F(c, col::MeasSys),  F(c, col::CalYear),
+            F(c, col::Purpose), F(c, col::CruiseType)};
   View& u = t.units;
-  unit = {u.Bind(col::CutUnit), u.Bind(col::Description), u.Bind(col::LogMeth),
-          u.Bind(col::PayUnit), u.Bind(col::Area),        u.Bind(col::Error)};
+  unit = {F(u, col::CutUnit), F(u, col::Description), F(u, col::LogMeth),
+          F(u, col::PayUnit), F(u, col::Area),        F(u, col::Error)};
   View& s = t.strata;
-  stratum = {s.Bind(col::BAF),      s.Bind(col::FPSize),  s.Bind(col::Month),       s.Bind(col::Year),
-             s.Bind(col::Error),    s.Bind(col::CruzMeth), s.Bind(col::Stratum),    s.Bind(col::Description),
-             s.Bind(col::Units)};
+  stratum = {F(s, col::BAF),      F(s, col::FPSize),  F(s, col::Month),       F(s, col::Year),
+             F(s, col::Error),    F(s, col::CruzMeth), F(s, col::Stratum),    F(s, col::Description),
+             F(s, col::Units)};
   View& n = t.counts;
-  count = {n.Bind(col::CutUnit), n.Bind(col::Stratum), n.Bind(col::SG),   n.Bind(col::Sp),
-           n.Bind(col::Count),   n.Bind(col::SumKPI),  n.Bind(col::Error)};
+  count = {F(n, col::CutUnit), F(n, col::Stratum), F(n, col::SG),   F(n, col::Sp),
+           F(n, col::Count),   F(n, col::SumKPI),  F(n, col::Error)};
   View& p = t.plots;
-  plot = {p.Bind(col::Stratum),  p.Bind(col::CutUnit),  p.Bind(col::Plot),
-          p.Bind(col::SlopePct), p.Bind(col::NullPlot), p.Bind(col::Error)};
+  plot = {F(p, col::Stratum),  F(p, col::CutUnit),  F(p, col::Plot),
+          F(p, col::SlopePct), F(p, col::NullPlot), F(p, col::Error)};
   View& r = t.trees;
-  tree.Stratum = r.Bind(col::Stratum);
-  tree.CutUnit = r.Bind(col::CutUnit);
-  tree.Plot = r.Bind(col::Plot);
-  tree.Tree = r.Bind(col::Tree);
-  tree.SG = r.Bind(col::SG);
-  tree.Sp = r.Bind(col::Sp);
-  tree.ProdP = r.Bind(col::ProdP);
-  tree.ProdS = r.Bind(col::ProdS);
-  tree.CL = r.Bind(col::CL);
-  tree.CM = r.Bind(col::CM);
-  tree.UOMP = r.Bind(col::UOMP);
-  tree.ThreePcode = r.Bind(col::ThreePcode);
-  tree.Initials = r.Bind(col::Initials);
-  tree.YC = r.Bind(col::YC);
-  tree.ContrSpec = r.Bind(col::ContrSpec);
-  tree.LD = r.Bind(col::LD);
-  tree.TreeGrade = r.Bind(col::TreeGrade);
-  tree.Clear = r.Bind(col::Clear);
-  tree.CR = r.Bind(col::CR);
-  tree.MrchHtT = r.Bind(col::MrchHtT);
-  tree.DefectCode = r.Bind(col::DefectCode);
-  tree.Remarks = r.Bind(col::Remarks);
-  tree.SlopePct = r.Bind(col::SlopePct);
-  tree.TreeCnt = r.Bind(col::TreeCnt);
-  tree.CDefP = r.Bind(col::CDefP);
-  tree.HDefP = r.Bind(col::HDefP);
-  tree.SDefP = r.Bind(col::SDefP);
-  tree.CDefS = r.Bind(col::CDefS);
-  tree.HDefS = r.Bind(col::HDefS);
-  tree.SDefS = r.Bind(col::SDefS);
-  tree.RecDefP = r.Bind(col::RecDefP);
-  tree.HgtFLL = r.Bind(col::HgtFLL);
-  tree.DBH = r.Bind(col::DBH);
-  tree.DRCOB = r.Bind(col::DRCOB);
-  tree.TotHt = r.Bind(col::TotHt);
-  tree.MrchHtP = r.Bind(col::MrchHtP);
-  tree.MrchHtS = r.Bind(col::MrchHtS);
-  tree.UStemDOB = r.Bind(col::UStemDOB);
-  tree.HgtUStem = r.Bind(col::HgtUStem);
-  tree.DBHBTR = r.Bind(col::DBHBTR);
-  tree.DBHDBT = r.Bind(col::DBHDBT);
-  tree.TopDIBP = r.Bind(col::TopDIBP);
-  tree.TopDIBS = r.Bind(col::TopDIBS);
-  tree.DiamDefPt = r.Bind(col::DiamDefPt);
-  tree.VoidPct = r.Bind(col::VoidPct);
-  tree.KPI = r.Bind(col::KPI);
-  tree.PoleLen = r.Bind(col::PoleLen);
-  tree.MrchHtLL = r.Bind(col::MrchHtLL);
-  tree.RefHtPct = r.Bind(col::RefHtPct);
-  tree.FC = r.Bind(col::FC);
-  tree.Ht2Def = r.Bind(col::Ht2Def);
-  tree.Error = r.Bind(col::Error);
-  tree.LogRecs = r.Bind(col::LogRecs);
-  tree.AvgZForm = r.Bind(col::AvgZForm);
+  tree.Stratum = F(r, col::Stratum);
+  tree.CutUnit = F(r, col::CutUnit);
+  tree.Plot = F(r, col::Plot);
+  tree.Tree = F(r, col::Tree);
+  tree.SG = F(r, col::SG);
+  tree.Sp = F(r, col::Sp);
+  tree.ProdP = F(r, col::ProdP);
+  tree.ProdS = F(r, col::ProdS);
+  tree.CL = F(r, col::CL);
+  tree.CM = F(r, col::CM);
+  tree.UOMP = F(r, col::UOMP);
+  tree.ThreePcode = F(r, col::ThreePcode);
+  tree.Initials = F(r, col::Initials);
+  tree.YC = F(r, col::YC);
+  tree.ContrSpec = F(r, col::ContrSpec);
+  tree.LD = F(r, col::LD);
+  tree.TreeGrade = F(r, col::TreeGrade);
+  tree.Clear = F(r, col::Clear);
+  tree.CR = F(r, col::CR);
+  tree.MrchHtT = F(r, col::MrchHtT);
+  tree.DefectCode = F(r, col::DefectCode);
+  tree.Remarks = F(r, col::Remarks);
+  tree.SlopePct = F(r, col::SlopePct);
+  tree.TreeCnt = F(r, col::TreeCnt);
+  tree.CDefP = F(r, col::CDefP);
+  tree.HDefP = F(r, col::HDefP);
+  tree.SDefP = F(r, col::SDefP);
+  tree.CDefS = F(r, col::CDefS);
+  tree.HDefS = F(r, col::HDefS);
+  tree.SDefS = F(r, col::SDefS);
+  tree.RecDefP = F(r, col::RecDefP);
+  tree.HgtFLL = F(r, col::HgtFLL);
+  tree.DBH = F(r, col::DBH);
+  tree.DRCOB = F(r, col::DRCOB);
+  tree.TotHt = F(r, col::TotHt);
+  tree.MrchHtP = F(r, col::MrchHtP);
+  tree.MrchHtS = F(r, col::MrchHtS);
+  tree.UStemDOB = F(r, col::UStemDOB);
+  tree.HgtUStem = F(r, col::HgtUStem);
+  tree.DBHBTR = F(r, col::DBHBTR);
+  tree.DBHDBT = F(r, col::DBHDBT);
+  tree.TopDIBP = F(r, col::TopDIBP);
+  tree.TopDIBS = F(r, col::TopDIBS);
+  tree.DiamDefPt = F(r, col::DiamDefPt);
+  tree.VoidPct = F(r, col::VoidPct);
+  tree.KPI = F(r, col::KPI);
+  tree.PoleLen = F(r, col::PoleLen);
+  tree.MrchHtLL = F(r, col::MrchHtLL);
+  tree.RefHtPct = F(r, col::RefHtPct);
+  tree.FC = F(r, col::FC);
+  tree.Ht2Def = F(r, col::Ht2Def);
+  tree.Error = F(r, col::Error);
+  tree.LogRecs = F(r, col::LogRecs);
+  tree.AvgZForm = F(r, col::AvgZForm);
   View& sp = t.subpopulations;
-  subpop = {sp.Bind(col::Stratum), sp.Bind(col::SG),    sp.Bind(col::Sp), sp.Bind(col::UOMP),
-            sp.Bind(col::ProdP),   sp.Bind(col::ProdS), sp.Bind(col::CL)};
+  subpop = {F(sp, col::Stratum), F(sp, col::SG),    F(sp, col::Sp), F(sp, col::UOMP),
+            F(sp, col::ProdP),   F(sp, col::ProdS), F(sp, col::CL)};
   View& l = t.logs;
-  log = {l.Bind(col::Stratum),    l.Bind(col::CutUnit),    l.Bind(col::Plot),  l.Bind(col::Tree),
-         l.Bind(col::LogNum),     l.Bind(col::Grade),      l.Bind(col::Sort),  l.Bind(col::FBSFlag),
-         l.Bind(col::Length),     l.Bind(col::Error),      l.Bind(col::PctSeenDef),
-         l.Bind(col::PctRecChip), l.Bind(col::SEDi),       l.Bind(col::LEDi),  l.Bind(col::GBDFT),
-         l.Bind(col::GCUFT),      l.Bind(col::NBDFT),      l.Bind(col::NCUFT)};
-  su = {t.strata_units.Bind(col::StrataUnit), t.strata_units.Bind(col::UnitStrata),
-        t.strata_units.Bind(col::UnitAcres)};
-  tree_id = t.tree_index.Bind(col::TreeID);
+  log = {F(l, col::Stratum),    F(l, col::CutUnit),    F(l, col::Plot),  F(l, col::Tree),
+         F(l, col::LogNum),     F(l, col::Grade),      F(l, col::Sort),  F(l, col::FBSFlag),
+         F(l, col::Length),     F(l, col::Error),      F(l, col::PctSeenDef),
+         F(l, col::PctRecChip), F(l, col::SEDi),       F(l, col::LEDi),  F(l, col::GBDFT),
+         F(l, col::GCUFT),      F(l, col::NBDFT),      F(l, col::NCUFT)};
+  su = {F(t.strata_units, col::StrataUnit), F(t.strata_units, col::UnitStrata),
+        F(t.strata_units, col::UnitAcres)};
+  tree_id = F(t.tree_index, col::TreeID);
 }
 
 // Rows already in the views (normally none) take part like rows of this file.
@@ -316,9 +343,10 @@ void JobRecordReaders::ReadRecord(std::string_view line, std::size_t line_number
   }
 }
 
-void JobRecordReaders::Finish() {
+storage::Status JobRecordReaders::Finish() {
   BuildStratumUnits();
   CountTreeLogs();
+  return state_->failure;
 }
 
 void JobRecordReaders::ReadCruiseRecord(const JobRecord& r) {

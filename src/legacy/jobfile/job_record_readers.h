@@ -57,8 +57,10 @@ class JobRecordReaders {
   // `line_number` labels the diagnostics of the line.
   void ReadRecord(std::string_view line, std::size_t line_number);
 
-  // After the last line: BuildStratumUnits, then CountTreeLogs.
-  void Finish();
+  // After the last line: BuildStratumUnits, then CountTreeLogs. Returns the
+  // first write to the views that failed during the whole import (a row out
+  // of range, memory exhausted); the views are then incomplete.
+  storage::Status Finish();
 
   // The reader operations, each given the record parsed with the layout the
   // version reads the line with (ReadingLayout).

@@ -1,4 +1,4 @@
-// JobFileWriter: cruise tables to a Version 7 job file (see job_writer.h).
+// Cruise tables to a Version 7 job file (see job_writer.h).
 //
 // Every record is filled into a JobRecord of its layout (job_layouts.h) and
 // formatted by it. A record whose formatted text is not exactly as wide as
@@ -34,8 +34,6 @@ using storage::BoundString;
 using storage::View;
 
 constexpr std::int64_t kMaxKpi = 99999;
-constexpr char kExportDeclined[] = "Rename the jobfile and    \n  keyfile and rerun the program!";
-constexpr char kRewriteDeclined[] = "Cannot continue with program\nEXIT NOW!";
 
 std::string UpperTrimmed(std::string_view text) {
   std::size_t first = text.find_first_not_of(' ');
@@ -592,24 +590,6 @@ void JobFileComposer::WriteNullPlotRecords() {
   }
 }
 
-// Writes a whole job file to `path`; the report says what could not be
-// written. kRefused leaves every file as it was.
-WriteOutcome WriteWholeFile(platform::Platform& platform, const std::filesystem::path& path,
-                            const cruisedb::CruiseTables& tables, std::string_view declined_text) {
-  ExportReport report;
-  WriteOutcome outcome = WriteAsking(
-      platform, path,
-      [&](std::ostream& out) {
-        report = ExportReport();
-        JobFileComposer(tables, report, out).Write();
-        return !report.refused();
-      },
-      report, declined_text);
-  if (outcome == WriteOutcome::kRefused) report.ShowRefusals(platform, path);
-  if (outcome == WriteOutcome::kWritten) report.ShowNotes(platform, path);
-  return outcome;
-}
-
 }  // namespace
 
 std::vector<std::pair<std::int64_t, std::int64_t>> SplitKpi(std::int64_t kpi, std::int64_t count) {
@@ -621,15 +601,9 @@ std::vector<std::pair<std::int64_t, std::int64_t>> SplitKpi(std::int64_t kpi, st
   return parts;
 }
 
-bool JobFileWriter::WriteJobFile(const std::filesystem::path& job_path, const cruisedb::CruiseTables& tables) {
-  return WriteWholeFile(platform_, job_path, tables, kExportDeclined) == WriteOutcome::kWritten;
-}
-
-std::string JobFileWriter::RewriteVersion6JobFile(const std::filesystem::path& job_path,
-                                                  const cruisedb::CruiseTables& tables) {
-  if (!KeepBackupCopy(platform_, job_path, ReplaceExtension(job_path, ".V6.job"))) return "-1";
-  if (WriteWholeFile(platform_, job_path, tables, kRewriteDeclined) != WriteOutcome::kWritten) return "-1";
-  return job_path.string();
+bool WriteJobFile(const cruisedb::CruiseTables& tables, ExportReport& report, std::ostream& out) {
+  JobFileComposer(tables, report, out).Write();
+  return !report.refused();
 }
 
 }  // namespace sw::legacy::jobfile

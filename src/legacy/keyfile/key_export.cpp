@@ -1,4 +1,4 @@
-// Version 7 key file export and Version 6 key file rewrite (see key_export.h).
+// The Version 7 key file body and headers (see key_export.h).
 //
 // The equation rows are loaded once, checked against their columns (a value
 // that does not fit would shift or lose the rest of its record, so the file
@@ -20,9 +20,6 @@ namespace {
 
 namespace col = cruisedb::col;
 namespace table = cruisedb::table;
-
-constexpr char kExportDeclined[] = "Rename the keyfile and    \n job file and rerun the program!";
-constexpr char kRewriteDeclined[] = "Cannot continue with program\nEXIT NOW!";
 
 // The equation tables as rows, and the check of every value against the
 // columns of its record.
@@ -147,59 +144,33 @@ KeyBody LoadKeyBody(const cruisedb::CruiseTables& t, ExportReport& report) {
   return body;
 }
 
-// Writes the three header lines, the report list, the four sections and
-// "END"; false when a value cannot be written.
-WriteOutcome WriteKeyFile(platform::Platform& platform, const std::filesystem::path& key_path,
-                          const std::string& header, const cruisedb::CruiseTables& tables, ExportReport& report,
-                          std::string_view declined_text) {
-  KeyBody body = LoadKeyBody(tables, report);
-  if (report.refused()) {
-    report.ShowRefusals(platform, key_path);
-    return WriteOutcome::kRefused;
-  }
-  WriteOutcome outcome = WriteAsking(
-      platform, key_path,
-      [&](std::ostream& out) {
-        out << header << FormatReportLines(body.reports) << FormatVolumeSection(body.volume)
-            << FormatValueSection(body.value) << FormatWeightSection(body.weight)
-            << FormatQualitySection(body.quality) << "END\n";
-        return true;
-      },
-      report, declined_text);
-  if (outcome == WriteOutcome::kWritten) report.ShowNotes(platform, key_path);
-  return outcome;
-}
-
 }  // namespace
 
-std::optional<std::filesystem::path> ExportKeyFile(platform::Platform& platform, std::string_view region,
-                                                   const std::filesystem::path& cruise_path,
-                                                   const cruisedb::CruiseTables& tables) {
-  const std::filesystem::path key_path = ReplaceExtension(cruise_path, ".key");
+std::string ExportKeyHeader(std::string_view region, const std::filesystem::path& cruise_path,
+                            const cruisedb::CruiseTables& tables, ExportReport& report) {
   const std::string name = BareFileName(ReplaceExtension(cruise_path, "").string());
-  ExportReport report;
   std::string cruise_type;
   if (tables.cruise.Size() > 0)
     cruise_type = tables.cruise.Bind(col::CruiseType).Get(0);
   else
     report.Note(std::string(table::CruiseTable) + " holds no rows; the key file has no cruise type");
-  const std::string header = std::string(region) + cruise_type + "\n" + name + ".job\n" + name + ".out\n";
-  if (WriteKeyFile(platform, key_path, header, tables, report, kExportDeclined) != WriteOutcome::kWritten)
-    return std::nullopt;
-  return ReplaceExtension(cruise_path, ".job");
+  return std::string(region) + cruise_type + "\n" + name + ".job\n" + name + ".out\n";
 }
 
-std::string RewriteVersion6KeyFile(platform::Platform& platform, std::string_view region,
-                                   const std::filesystem::path& job_path, const std::filesystem::path& key_path,
-                                   const std::filesystem::path& report_path, const cruisedb::CruiseTables& tables) {
-  const std::filesystem::path backup = ReplaceExtension(key_path, ".V6.key");
-  if (!KeepBackupCopy(platform, key_path, backup)) return "-1";
-  const std::string header = std::string(region) + "\n" + BareFileName(job_path.string()) + "\n" +
-                             BareFileName(report_path.string()) + "\n";
-  ExportReport report;
-  if (WriteKeyFile(platform, key_path, header, tables, report, kRewriteDeclined) != WriteOutcome::kWritten)
-    return "-1";
-  return backup.string();
+std::string Version6KeyHeader(std::string_view region, const std::filesystem::path& job_path,
+                              const std::filesystem::path& report_path) {
+  return std::string(region) + "\n" + BareFileName(job_path.string()) + "\n" + BareFileName(report_path.string()) +
+         "\n";
+}
+
+bool WriteKeyFile(const std::string& header, const cruisedb::CruiseTables& tables, ExportReport& report,
+                  std::ostream& out) {
+  KeyBody body = LoadKeyBody(tables, report);
+  if (report.refused()) return false;
+  out << header << FormatReportLines(body.reports) << FormatVolumeSection(body.volume)
+      << FormatValueSection(body.value) << FormatWeightSection(body.weight) << FormatQualitySection(body.quality)
+      << "END\n";
+  return static_cast<bool>(out);
 }
 
 }  // namespace sw::legacy::keyfile

@@ -1,4 +1,4 @@
-// MakeWritable and the replace-through-a-temporary-file writer.
+// MakeWritable.
 #include "legacy/files.h"
 
 #include <gtest/gtest.h>
@@ -22,32 +22,6 @@ TEST(MakeWritableTest, ClearsReadOnlyAndKeepsTheTime) {
   EXPECT_EQ(fs::last_write_time(path), time);
   EXPECT_TRUE(MakeWritable(dir / "missing.crz"));
   EXPECT_TRUE(MakeWritable(dir.path()));
-}
-
-TEST(WriteFileReplacingTest, ReplacesOnlyOnSuccess) {
-  test::TempDir dir;
-  const auto path = dir / "sale.key";
-  test::WriteFile(path, "old\n");
-  std::string error;
-  EXPECT_FALSE(WriteFileReplacing(path, [](std::ostream& out) {
-    out << "half";
-    return false;
-  }, error));
-  EXPECT_EQ(test::ReadFile(path), "old\n");
-  EXPECT_TRUE(WriteFileReplacing(path, [](std::ostream& out) {
-    out << "new\n";
-    return true;
-  }, error)) << error;
-  EXPECT_EQ(test::ReadFile(path), "new\n");
-  // Nothing but the target is left in the folder.
-  EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
-}
-
-TEST(WriteFileReplacingTest, UnwritableFolderIsReported) {
-  test::TempDir dir;
-  std::string error;
-  EXPECT_FALSE(WriteFileReplacing(dir / "no" / "such" / "x.job", [](std::ostream&) { return true; }, error));
-  EXPECT_FALSE(error.empty());
 }
 
 }  // namespace

@@ -1,8 +1,9 @@
 // The Version 7 export against real cruise files: job and key files are
 // imported with the record and section readers, exported again, compared
 // line for line, read back once more and compared table by table. Also the
-// refusals of values that do not fit, the renames and replacements, and
-// cruise files with missing or absurd contents.
+// refusals of values that do not fit, and
+// cruise files with missing or absurd contents. The files' replacement and
+// the questions are the conversions' (tests/convert).
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -25,7 +26,6 @@
 #include "legacy/keyfile/key_reader.h"
 #include "legacy/keyfile/report_codes.h"
 #include "legacy/line.h"
-#include "platform/scripted_platform.h"
 #include "storage/storage.h"
 #include "support/temp_dir.h"
 
@@ -41,8 +41,6 @@ using jobfile::kStratum;
 using jobfile::kCutUnit;
 using jobfile::kPlot;
 using jobfile::kTree;
-using platform::Button;
-using platform::ScriptedPlatform;
 using storage::Storage;
 using storage::View;
 namespace col = cruisedb::col;
@@ -225,7 +223,7 @@ class CruiseFile {
     jobfile::JobRecordReaders readers(t, jobfile::JobFileContext{7, region, type});
     std::size_t n = 0;
     for (const std::string& line : lines) readers.ReadRecord(line, ++n);
-    readers.Finish();
+    EXPECT_TRUE(readers.Finish().ok());
     EXPECT_TRUE(readers.diagnostics().empty());
     Commit();
   }
@@ -268,8 +266,26 @@ std::vector<std::string> Cells(const View& view) {
 
 class ExportTest : public ::testing::Test {
  protected:
+  // Writes the job file as the export would; false when a value was refused.
+  bool WriteJob(const fs::path& path, const cruisedb::CruiseTables& t) {
+    report_ = ExportReport();
+    std::ostringstream out;
+    if (!jobfile::WriteJobFile(t, report_, out)) return false;
+    test::WriteFile(path, out.str());
+    return true;
+  }
+  // Writes the export's key file beside `cruise`; false when refused.
+  bool WriteKey(const fs::path& cruise, const cruisedb::CruiseTables& t) {
+    report_ = ExportReport();
+    std::ostringstream out;
+    const std::string header = keyfile::ExportKeyHeader("06", cruise, t, report_);
+    if (!keyfile::WriteKeyFile(header, t, report_, out)) return false;
+    test::WriteFile(ReplaceExtension(cruise, ".key"), out.str());
+    return true;
+  }
+
   test::TempDir dir_;
-  ScriptedPlatform platform_;
+  ExportReport report_;
 };
 
 // ------------------------------------------------------------ round trip ---
@@ -279,9 +295,8 @@ TEST_F(ExportTest, JobFileRoundTripKeepsEveryLineAndEveryTable) {
   CruiseFile first(dir_ / "first.crz");
   first.ImportJob(original);
 
-  jobfile::JobFileWriter writer(platform_);
-  ASSERT_TRUE(writer.WriteJobFile(dir_ / "first.job", first.tables()));
-  EXPECT_TRUE(platform_.messages().empty()) << platform_.messages().front().text;
+  ASSERT_TRUE(WriteJob(dir_ / "first.job", first.tables()));
+  EXPECT_EQ(report_.note_count(), 0u) << report_.NotesText("first.job");
   const std::vector<std::string> written = SplitLines(test::ReadFile(dir_ / "first.job"));
 
   // Every line comes back as it was: the counts were numbered from 9999/999
@@ -333,10 +348,8 @@ TEST_F(ExportTest, KeyFileRoundTripKeepsEveryLineAndEveryTable) {
   CruiseFile first(dir_ / "sale.crz");
   first.ImportKey(original);
   first.tables().cruise.Add();
-  first.tables().cruise.Bind(col::CruiseType).Set(0, "V");
-  auto job = keyfile::ExportKeyFile(platform_, "06", dir_ / "sale.crz", first.tables());
-  ASSERT_TRUE(job.has_value()) << platform_.messages().at(0).text;
-  EXPECT_EQ(*job, dir_ / "sale.job");
+  EXPECT_TRUE(first.tables().cruise.Bind(col::CruiseType).Set(0, "V").ok());
+  ASSERT_TRUE(WriteKey(dir_ / "sale.crz", first.tables())) << report_.RefusalText("sale.key");
   const std::string written = test::ReadFile(dir_ / "sale.key");
   EXPECT_EQ(SplitLines(written), SplitLines(original));
 
@@ -352,9 +365,8 @@ TEST_F(ExportTest, KeyFileRoundTripKeepsEveryLineAndEveryTable) {
 TEST_F(ExportTest, EmptyEquationTablesStillGetTheirHeaders) {
   CruiseFile file(dir_ / "sale12.crz");
   file.tables().cruise.Add();
-  file.tables().cruise.Bind(col::CruiseType).Set(0, "V");
-  auto job = keyfile::ExportKeyFile(platform_, "06", dir_ / "sale12.crz", file.tables());
-  ASSERT_TRUE(job.has_value());
+  EXPECT_TRUE(file.tables().cruise.Bind(col::CruiseType).Set(0, "V").ok());
+  ASSERT_TRUE(WriteKey(dir_ / "sale12.crz", file.tables()));
   EXPECT_EQ(test::ReadFile(dir_ / "sale12.key"),
             "06V\nsale12.job\nsale12.out\n\nVOLUME EQUATIONS\nVALUE EQUATIONS\nWEIGHT EQUATIONS\n"
             "QUALITY ADJUSTMENTS\nEND\n");
@@ -374,22 +386,21 @@ TEST_F(ExportTest, CountRecordsAreNumberedDownwardsAndSkippedRowsTakeNoNumber) {
   CruiseFile file(dir_ / "c.crz");
   auto& t = file.tables();
   long s = t.subpopulations.Add();
-  t.subpopulations.Bind(col::Stratum).Set(s, "1");
-  t.subpopulations.Bind(col::SG).Set(s, "1");
-  t.subpopulations.Bind(col::Sp).Set(s, "DF");
+  EXPECT_TRUE(t.subpopulations.Bind(col::Stratum).Set(s, "1").ok());
+  EXPECT_TRUE(t.subpopulations.Bind(col::SG).Set(s, "1").ok());
+  EXPECT_TRUE(t.subpopulations.Bind(col::Sp).Set(s, "DF").ok());
   auto stratum = t.counts.Bind(col::Stratum);
   auto sg = t.counts.Bind(col::SG);
   auto sp = t.counts.Bind(col::Sp);
   auto count = t.counts.Bind(col::Count);
   for (int i = 0; i < 1002; ++i) {
     long r = t.counts.Add();
-    stratum.Set(r, "1");
-    sg.Set(r, "1");
-    sp.Set(r, i == 1 ? "XX" : "DF");  // no sub-population: skipped
-    count.Set(r, i == 2 ? 0 : 1);     // nothing counted: skipped
+    EXPECT_TRUE(stratum.Set(r, "1").ok());
+    EXPECT_TRUE(sg.Set(r, "1").ok());
+    EXPECT_TRUE(sp.Set(r, i == 1 ? "XX" : "DF").ok());  // no sub-population: skipped
+    EXPECT_TRUE(count.Set(r, i == 2 ? 0 : 1).ok());     // nothing counted: skipped
   }
-  jobfile::JobFileWriter writer(platform_);
-  ASSERT_TRUE(writer.WriteJobFile(dir_ / "c.job", t));
+  ASSERT_TRUE(WriteJob(dir_ / "c.job", t));
   auto lines = SplitLines(test::ReadFile(dir_ / "c.job"));
   ASSERT_EQ(lines.size(), 1000u);
   auto plot_tree = [](const std::string& l) { return l.substr(12, 7); };
@@ -404,19 +415,18 @@ TEST_F(ExportTest, NullPlotWithTreesWritesNothingAndEmptyTreeTableStillWritesNul
   CruiseFile file(dir_ / "n.crz");
   file.ImportJob({Line(kStratum3A, {{s3Stratum, "2"}, {s3CruzMeth, "FIX"}}),
                   Key(kNullPlot7A, "2", "3", "1", {{n7CM, "M"}})});
-  jobfile::JobFileWriter writer(platform_);
-  ASSERT_TRUE(writer.WriteJobFile(dir_ / "n.job", file.tables()));
+  ASSERT_TRUE(WriteJob(dir_ / "n.job", file.tables()));
   auto lines = SplitLines(test::ReadFile(dir_ / "n.job"));
   ASSERT_EQ(lines.size(), 2u);
   EXPECT_EQ(lines[1], "7A      2  1   3  1             M    0      0");
 
   auto& t = file.tables();
   long r = t.trees.Add();
-  t.trees.Bind(col::Stratum).Set(r, " 2");
-  t.trees.Bind(col::CutUnit).Set(r, "  1");
-  t.trees.Bind(col::Plot).Set(r, "   3");
-  t.trees.Bind(col::Tree).Set(r, "  5");
-  ASSERT_TRUE(writer.WriteJobFile(dir_ / "n.job", t));
+  ASSERT_TRUE(t.trees.Bind(col::Stratum).Set(r, " 2").ok());
+  ASSERT_TRUE(t.trees.Bind(col::CutUnit).Set(r, "  1").ok());
+  ASSERT_TRUE(t.trees.Bind(col::Plot).Set(r, "   3").ok());
+  ASSERT_TRUE(t.trees.Bind(col::Tree).Set(r, "  5").ok());
+  ASSERT_TRUE(WriteJob(dir_ / "n.job", t));
   for (const std::string& line : SplitLines(test::ReadFile(dir_ / "n.job"))) EXPECT_NE(line.find("  5"), 0u);
   EXPECT_EQ(SplitLines(test::ReadFile(dir_ / "n.job")).size(), 3u);  // 3A, 7A and 7B of the tree
 }
@@ -426,30 +436,27 @@ TEST_F(ExportTest, LogsOfATreeAreNeverCutOffAndOrphanLogsAreReported) {
   auto& t = file.tables();
   auto add_log = [&](std::string tree, std::string num) {
     long r = t.logs.Add();
-    t.logs.Bind(col::Stratum).Set(r, " 1");
-    t.logs.Bind(col::CutUnit).Set(r, "  1");
-    t.logs.Bind(col::Plot).Set(r, "   1");
-    t.logs.Bind(col::Tree).Set(r, tree);
-    t.logs.Bind(col::LogNum).Set(r, num);
+    EXPECT_TRUE(t.logs.Bind(col::Stratum).Set(r, " 1").ok());
+    EXPECT_TRUE(t.logs.Bind(col::CutUnit).Set(r, "  1").ok());
+    EXPECT_TRUE(t.logs.Bind(col::Plot).Set(r, "   1").ok());
+    EXPECT_TRUE(t.logs.Bind(col::Tree).Set(r, tree).ok());
+    EXPECT_TRUE(t.logs.Bind(col::LogNum).Set(r, num).ok());
   };
   long tr = t.trees.Add();
-  t.trees.Bind(col::Stratum).Set(tr, " 1");
-  t.trees.Bind(col::CutUnit).Set(tr, "  1");
-  t.trees.Bind(col::Plot).Set(tr, "   1");
-  t.trees.Bind(col::Tree).Set(tr, "  1");
-  t.trees.Bind(col::CM).Set(tr, "C");
+  EXPECT_TRUE(t.trees.Bind(col::Stratum).Set(tr, " 1").ok());
+  EXPECT_TRUE(t.trees.Bind(col::CutUnit).Set(tr, "  1").ok());
+  EXPECT_TRUE(t.trees.Bind(col::Plot).Set(tr, "   1").ok());
+  EXPECT_TRUE(t.trees.Bind(col::Tree).Set(tr, "  1").ok());
+  EXPECT_TRUE(t.trees.Bind(col::CM).Set(tr, "C").ok());
   for (int i = 1; i <= 6; ++i) add_log("  1", std::to_string(i));
   add_log("  9", "1");  // no tree
   for (int i = 7; i <= 13; ++i) add_log("  1", std::to_string(i));  // same tree, not consecutive
-  jobfile::JobFileWriter writer(platform_);
-  ASSERT_TRUE(writer.WriteJobFile(dir_ / "l.job", t));
+  ASSERT_TRUE(WriteJob(dir_ / "l.job", t));
   auto lines = SplitLines(test::ReadFile(dir_ / "l.job"));
   ASSERT_EQ(lines.size(), 4u);  // 7A and three 7C lines of 5, 5 and 3 logs
   EXPECT_EQ(lines[1].size(), 69u);
   EXPECT_EQ(lines[3].size(), 49u);
-  ASSERT_EQ(platform_.messages().size(), 1u);
-  EXPECT_EQ(platform_.messages()[0].caption, "WARNING");
-  EXPECT_NE(platform_.messages()[0].text.find("LogTable row 7"), std::string::npos);
+  EXPECT_NE(report_.NotesText("l.job").find("LogTable row 7"), std::string::npos);
 }
 
 // ------------------------------------------------------------- refusals ---
@@ -459,15 +466,12 @@ TEST_F(ExportTest, ValuesThatDoNotFitAreRefusedAndNothingIsWritten) {
   file.ImportJob(SampleJobFile());
   auto& t = file.tables();
   test::WriteFile(dir_ / "r.job", "OLD CONTENT\n");
-  t.trees.Bind(col::Sp).Set(1, "DOUGLASFIR");
-  t.trees.Bind(col::TreeCnt).Set(1, 123456.0f);
-  t.logs.Bind(col::LogNum).Set(2, "  ");
-  jobfile::JobFileWriter writer(platform_);
-  EXPECT_FALSE(writer.WriteJobFile(dir_ / "r.job", t));
+  ASSERT_TRUE(t.trees.Bind(col::Sp).Set(1, "DOUGLASFIR").ok());
+  ASSERT_TRUE(t.trees.Bind(col::TreeCnt).Set(1, 123456.0f).ok());
+  ASSERT_TRUE(t.logs.Bind(col::LogNum).Set(2, "  ").ok());
+  EXPECT_FALSE(WriteJob(dir_ / "r.job", t));
   EXPECT_EQ(test::ReadFile(dir_ / "r.job"), "OLD CONTENT\n");
-  ASSERT_EQ(platform_.messages().size(), 1u);
-  const std::string& text = platform_.messages()[0].text;
-  EXPECT_EQ(platform_.messages()[0].caption, "ERROR");
+  const std::string text = report_.RefusalText("r.job");
   EXPECT_NE(text.find("TreeTable row 2, Sp \"DOUGLASFIR\": does not fit in 6 columns"), std::string::npos) << text;
   EXPECT_NE(text.find("TreeTable row 2, TreeCnt \"123456\""), std::string::npos) << text;
   EXPECT_NE(text.find("LogTable row 3, LogNum"), std::string::npos) << text;
@@ -478,14 +482,13 @@ TEST_F(ExportTest, KeyValuesThatDoNotFitAreRefused) {
   CruiseFile file(dir_ / "k.crz");
   auto& t = file.tables();
   long r = t.volume.Add();
-  t.volume.Bind(col::VolEqNum).Set(r, "F00FW2W202X");  // 11 characters
+  EXPECT_TRUE(t.volume.Bind(col::VolEqNum).Set(r, "F00FW2W202X").ok());  // 11 characters
   r = t.weight.Add();
-  t.weight.Bind(col::WgtEqFactor).Set(r, 9999.9999f);  // a float holds 10000.0000
-  t.weight.Bind(col::WgtEqPercent).Set(r, 1000.0f);     // would run into the factor read back
-  EXPECT_FALSE(keyfile::ExportKeyFile(platform_, "06", dir_ / "k.crz", t).has_value());
+  ASSERT_TRUE(t.weight.Bind(col::WgtEqFactor).Set(r, 9999.9999f).ok());  // a float holds 10000.0000
+  ASSERT_TRUE(t.weight.Bind(col::WgtEqPercent).Set(r, 1000.0f).ok());     // would run into the factor read back
+  EXPECT_FALSE(WriteKey(dir_ / "k.crz", t));
   EXPECT_FALSE(fs::exists(dir_ / "k.key"));
-  ASSERT_EQ(platform_.messages().size(), 1u);
-  const std::string& text = platform_.messages()[0].text;
+  const std::string text = report_.RefusalText("k.key");
   EXPECT_NE(text.find("VolumeEquationTable row 1, VolEqNum \"F00FW2W202X\""), std::string::npos) << text;
   EXPECT_NE(text.find("WgtEqFactor \"10000.0000\""), std::string::npos) << text;
   EXPECT_NE(text.find("WgtEqPercent \"1000.0000\""), std::string::npos) << text;
@@ -496,82 +499,15 @@ TEST_F(ExportTest, EmptyCruiseTableAndMissingTablesExportWithAMessage) {
   cruisedb::CruiseTables bare = file.tables();
   bare.trees = View();  // a cruise file without TreeTable
   long r = bare.logs.Add();
-  bare.logs.Bind(col::LogNum).Set(r, "1");
-  jobfile::JobFileWriter writer(platform_);
-  EXPECT_TRUE(writer.WriteJobFile(dir_ / "e.job", bare));
-  ASSERT_EQ(platform_.messages().size(), 1u);
-  const std::string& text = platform_.messages()[0].text;
+  ASSERT_TRUE(bare.logs.Bind(col::LogNum).Set(r, "1").ok());
+  EXPECT_TRUE(WriteJob(dir_ / "e.job", bare));
+  const std::string text = report_.NotesText("e.job");
   EXPECT_NE(text.find("CruiseTable holds no rows"), std::string::npos) << text;
   EXPECT_NE(text.find("no TreeTable"), std::string::npos) << text;
   EXPECT_NE(text.find("LogTable row 1"), std::string::npos) << text;
 
-  EXPECT_TRUE(keyfile::ExportKeyFile(platform_, "06", dir_ / "e.crz", bare).has_value());
+  EXPECT_TRUE(WriteKey(dir_ / "e.crz", bare));
   EXPECT_EQ(SplitLines(test::ReadFile(dir_ / "e.key"))[0], "06");
-}
-
-// ------------------------------------------------ renames and replacing ---
-
-TEST_F(ExportTest, Version6RewritesKeepTheOldFilesAndAskBeforeReplacingABackup) {
-  CruiseFile file(dir_ / "x.crz");
-  file.ImportJob(SampleJobFile());
-  test::WriteFile(dir_ / "x.job", "V6 JOB\n");
-  test::WriteFile(dir_ / "x.key", "V6 KEY\n");
-  jobfile::JobFileWriter writer(platform_);
-  EXPECT_EQ(writer.RewriteVersion6JobFile(dir_ / "x.job", file.tables()), (dir_ / "x.job").string());
-  EXPECT_EQ(keyfile::RewriteVersion6KeyFile(platform_, "06", "C:\\data\\x.job", dir_ / "x.key", "x.out",
-                                            file.tables()),
-            (dir_ / "x.V6.key").string());
-  EXPECT_EQ(test::ReadFile(dir_ / "x.V6.job"), "V6 JOB\n");
-  EXPECT_EQ(test::ReadFile(dir_ / "x.V6.key"), "V6 KEY\n");
-  EXPECT_EQ(SplitLines(test::ReadFile(dir_ / "x.key"))[0], "06");
-  EXPECT_EQ(SplitLines(test::ReadFile(dir_ / "x.key"))[1], "x.job");
-  EXPECT_TRUE(platform_.messages().empty());
-
-  // A second rewrite finds the backups; No leaves every file as it was.
-  const std::string job_v7 = test::ReadFile(dir_ / "x.job");
-  const std::string key_v7 = test::ReadFile(dir_ / "x.key");
-  EXPECT_EQ(writer.RewriteVersion6JobFile(dir_ / "x.job", file.tables()), "-1");
-  EXPECT_EQ(keyfile::RewriteVersion6KeyFile(platform_, "06", "x.job", dir_ / "x.key", "x.out", file.tables()), "-1");
-  ASSERT_EQ(platform_.messages().size(), 4u);
-  EXPECT_EQ(platform_.messages()[0].text, (dir_ / "x.V6.job").string() + " already exists\nDO YOU WANT TO DELETE IT?");
-  EXPECT_EQ(platform_.messages()[0].caption, "Stumpwright");
-  EXPECT_EQ(platform_.messages()[0].icon, platform::Icon::kQuestion);
-  EXPECT_EQ(platform_.messages()[1].text, "Cannot continue with program\nEXIT NOW!");
-  EXPECT_EQ(platform_.messages()[1].icon, platform::Icon::kExclamation);
-  EXPECT_EQ(test::ReadFile(dir_ / "x.V6.job"), "V6 JOB\n");
-  EXPECT_EQ(test::ReadFile(dir_ / "x.V6.key"), "V6 KEY\n");
-  EXPECT_EQ(test::ReadFile(dir_ / "x.job"), job_v7);
-  EXPECT_EQ(test::ReadFile(dir_ / "x.key"), key_v7);
-
-  // Yes replaces the backup with the file being rewritten.
-  platform_.QueueAnswer(Button::kYes);
-  EXPECT_EQ(writer.RewriteVersion6JobFile(dir_ / "x.job", file.tables()), (dir_ / "x.job").string());
-  EXPECT_EQ(test::ReadFile(dir_ / "x.V6.job"), job_v7);
-}
-
-TEST_F(ExportTest, ReadOnlyTargetsAreMadeWritableAndUnwritableOnesAskFirst) {
-  CruiseFile file(dir_ / "w.crz");
-  file.ImportJob(SampleJobFile());
-  test::WriteFile(dir_ / "w.job", "OLD\n");
-  fs::permissions(dir_ / "w.job", fs::perms::owner_read | fs::perms::group_read);
-  jobfile::JobFileWriter writer(platform_);
-  ASSERT_TRUE(writer.WriteJobFile(dir_ / "w.job", file.tables()));
-  EXPECT_NE(fs::status(dir_ / "w.job").permissions() & fs::perms::owner_write, fs::perms::none);
-  EXPECT_EQ(SplitLines(test::ReadFile(dir_ / "w.job")), SampleJobFile());
-
-  // A target that cannot be replaced (a folder of that name): No keeps it.
-  fs::create_directory(dir_ / "d.job");
-  test::WriteFile(dir_ / "d.job" / "inside", "keep");
-  EXPECT_FALSE(writer.WriteJobFile(dir_ / "d.job", file.tables()));
-  ASSERT_EQ(platform_.messages().size(), 2u);
-  EXPECT_EQ(platform_.messages()[0].text, (dir_ / "d.job").string() + " already exists\nDO YOU WANT TO DELETE IT?");
-  EXPECT_EQ(platform_.messages()[1].text, "Rename the jobfile and    \n  keyfile and rerun the program!");
-  EXPECT_EQ(platform_.messages()[1].icon, platform::Icon::kInformation);
-  EXPECT_EQ(test::ReadFile(dir_ / "d.job" / "inside"), "keep");
-
-  fs::create_directory(dir_ / "d.key");
-  EXPECT_FALSE(keyfile::ExportKeyFile(platform_, "06", dir_ / "d.crz", file.tables()).has_value());
-  EXPECT_EQ(platform_.messages().back().text, "Rename the keyfile and    \n job file and rerun the program!");
 }
 
 TEST_F(ExportTest, FileNamesOfTheExport) {

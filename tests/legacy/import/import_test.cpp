@@ -12,7 +12,7 @@
 #include "app/main_dialog.h"
 #include "cruisedb/columns.h"
 #include "cruisedb/settings.h"
-#include "legacy/keyfile/job_key_importer.h"
+#include "convert/job_key_importer.h"
 #include "legacy/line.h"
 #include "platform/scripted_platform.h"
 #include "storage/file_system.h"
@@ -53,7 +53,7 @@ class CancellingPlatform : public platform::ScriptedPlatform {
 };
 
 // Fails every write after the first `allowed` ones, like a disk that fills.
-class FillingFileSystem : public storage::FileSystem {
+class FillingFileSystem : public storage::ForwardingFileSystem {
  public:
   explicit FillingFileSystem(int allowed) : allowed_(allowed) {}
   class FillingFile : public storage::File {
@@ -71,7 +71,6 @@ class FillingFileSystem : public storage::FileSystem {
     std::unique_ptr<storage::File> f_;
     FillingFileSystem& owner_;
   };
-  bool Exists(const std::string& p) override { return real()->Exists(p); }
   storage::Result<std::unique_ptr<storage::File>> Open(const std::string& p, bool w) override {
     auto f = real()->Open(p, w);
     if (!f.ok()) return f.status();
@@ -82,9 +81,6 @@ class FillingFileSystem : public storage::FileSystem {
     if (!f.ok()) return f.status();
     return std::unique_ptr<storage::File>(new FillingFile(std::move(f.value()), *this));
   }
-  storage::Result<std::shared_ptr<void>> LockPath(const std::string& p) override { return real()->LockPath(p); }
-  storage::Status Remove(const std::string& p) override { return real()->Remove(p); }
-  storage::Status Rename(const std::string& a, const std::string& b) override { return real()->Rename(a, b); }
 
  private:
   static storage::FileSystem* real() { return storage::FileSystem::Default(); }

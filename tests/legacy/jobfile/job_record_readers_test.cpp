@@ -119,7 +119,7 @@ class JobReadersTest : public ::testing::Test {
 
   // Finish, commit, release and reopen the file; views come back by name.
   void FinishAndReopen() {
-    readers_->Finish();
+    EXPECT_TRUE(readers_->Finish().ok());
     diagnostics_ = readers_->diagnostics();
     ASSERT_TRUE(file_->Commit().ok());
     readers_.reset();

@@ -3,8 +3,8 @@
 // Cost is linear in the job file: the record readers keep hash indexes, the
 // progress bar is touched only when its percentage changes, messages are
 // pumped every few lines, each table is sorted once in memory, and the file
-// is committed once, under a temporary name, then moved into place.
-#include "legacy/keyfile/job_key_importer.h"
+// is committed once, in its OutputSet temporary, then moved into place.
+#include "convert/job_key_importer.h"
 
 #include <array>
 #include <string_view>
@@ -15,18 +15,27 @@
 #include "cruisedb/cruise_tables.h"
 #include "cruisedb/dictionary.h"
 #include "cruisedb/settings.h"
+#include "convert/job_key_exporter.h"
 #include "legacy/files.h"
 #include "legacy/jobfile/job_record_readers.h"
-#include "legacy/jobfile/job_writer.h"
-#include "legacy/keyfile/key_export.h"
 #include "legacy/keyfile/key_reader.h"
 #include "legacy/keyfile/report_codes.h"
 #include "legacy/line.h"
-#include "progress/progress_window.h"
 #include "storage/file_system.h"
+#include "storage/output_set.h"
 
-namespace sw::legacy::keyfile {
+namespace sw::convert {
 namespace {
+
+namespace jobfile = legacy::jobfile;
+using legacy::CountLines;
+using legacy::LineReader;
+using legacy::LineStats;
+using legacy::keyfile::ReadEquationSections;
+using legacy::keyfile::ReadReportCodes;
+using legacy::keyfile::ReportList;
+using legacy::keyfile::SectionsRead;
+using legacy::keyfile::StoreLegacySettings;
 
 namespace col = cruisedb::col;
 namespace fs = std::filesystem;
@@ -118,7 +127,7 @@ storage::Status CleanTextColumns(cruisedb::CruiseTables& t) {
 // kPumpInterval lines and at each percentage step.
 class LineProgress {
  public:
-  LineProgress(progress::ProgressWindow& window, std::size_t lines)
+  LineProgress(progress::Progress& window, std::size_t lines)
       : window_(window), upper_(lines > 0 ? static_cast<int>(lines - 1) : 0) {}
 
   // After line `index` (from 0); true when the user cancelled.
@@ -139,98 +148,84 @@ class LineProgress {
   }
 
  private:
-  progress::ProgressWindow& window_;
+  progress::Progress& window_;
   int upper_;
   int shown_ = -1;
   std::size_t since_pump_ = 0;
 };
 
+std::string WriteFailureText(const fs::path& path, const std::string& why) {
+  return "The cruise file could not be written:\n" + path.string() + "\n" + why +
+         "\nNo cruise file was created; existing files are unchanged.";
+}
+
+storage::Status AddLogEntry(storage::View& log, const ImportRequest& request) {
+  storage::Row row;
+  row.Set(col::MsgNum, "26")
+      .Set(col::Msg, "Job and Key files converted to Cruise File")
+      .Set(col::Date, request.log_date)
+      .Set(col::Time, request.log_time)
+      .Set(col::Level, "I")
+      .Set(col::Note, "")
+      .Set(col::Program, "Processing");
+  return log.Add(row) < 0 ? storage::Status::Error("the log entry could not be added") : storage::Status::Ok();
+}
+
 }  // namespace
 
-fs::path BuildingPath(const fs::path& cruise_path) {
-  return cruise_path.parent_path() / ("~" + cruise_path.filename().string() + ".building");
-}
-
-storage::FileSystem& JobKeyImporter::files() { return fs_ != nullptr ? *fs_ : *storage::FileSystem::Default(); }
-
-void JobKeyImporter::ReportWriteFailure(const fs::path& path, const std::string& why) {
-  platform_.ShowMessage({"The cruise file could not be written:\n" + path.string() + "\n" + why +
-                             "\nNo cruise file was created; existing files are unchanged.",
-                         "ERROR", Icon::kStop, Buttons::kOk});
-}
-
-int JobKeyImporter::Convert(const ImportRequest& request, std::string& renamed_key, std::string& renamed_job) {
-  cancelled_ = false;
-  const fs::path building = BuildingPath(request.cruise_path);
-  files().Remove(building.string());  // a leftover of an interrupted run
-  const int built = Build(request, building);
-  if (built != kDone) {
-    files().Remove(building.string());
-    return built;
-  }
-  // The conversion succeeded: only now does the new file replace the old one.
-  legacy::MakeWritable(request.cruise_path);
-  storage::Status moved = files().Rename(building.string(), request.cruise_path.string());
-  if (!moved.ok()) {
-    files().Remove(building.string());
-    platform_.ShowMessage({"File cannot be removed!", std::string(cruisedb::config::kProgramName),
-                           Icon::kInformation, Buttons::kOk});
-    return kFailed;
-  }
-  if (request.version == 6) return RewriteVersion6(request, renamed_key, renamed_job);
-  return kDone;
-}
-
-int JobKeyImporter::Build(const ImportRequest& request, const fs::path& building) {
+Outcome JobKeyImporter::Convert(const ImportRequest& request) {
+  Outcome outcome;
   const std::string title(cruisedb::config::kProgramName);
-  auto opened = storage::Storage::Open(building, storage::Storage::Mode::ReadWrite, fs_);
-  if (!opened.ok()) {
-    ReportWriteFailure(request.cruise_path, opened.status().message());
-    return kFailed;
-  }
+  auto failed = [&](Result result, std::string text, std::string caption = "ERROR",
+                    Icon icon = Icon::kStop) -> Outcome {
+    outcome.result = result;
+    outcome.Say(std::move(text), std::move(caption), icon);
+    return outcome;
+  };
+  auto write_failure = [&](const storage::Status& st) {
+    return storage::IsInUse(st) ? failed(Result::kInUse, InUseMessage(st))
+                                : failed(Result::kFailed, WriteFailureText(request.cruise_path, st.message()));
+  };
+
+  storage::OutputSet set(fs_);
+  legacy::MakeWritable(request.cruise_path);
+  auto opened = set.AddStorage(request.cruise_path.string());
+  if (!opened.ok()) return write_failure(opened.status());
   storage::Storage file = std::move(opened.value());
 
   // 1. The dictionary and every table of the new file.
   cruisedb::NewCruiseFile schema =
       cruisedb::CreateCruiseSchema(file, request.base_dictionary, cruisedb::JobKeyImportTables());
-  if (!schema.status.ok()) return kNoBaseDictionary;
-  auto opened_tables = cruisedb::OpenCruiseTables(file, cruisedb::JobKeyImportTables());
-  if (!opened_tables.ok()) {
-    ReportWriteFailure(request.cruise_path, opened_tables.status().message());
-    return kFailed;
+  if (!schema.status.ok()) {
+    outcome.result = Result::kNoBaseDictionary;
+    return outcome;
   }
+  auto opened_tables = cruisedb::OpenCruiseTables(file, cruisedb::JobKeyImportTables());
+  if (!opened_tables.ok()) return write_failure(opened_tables.status());
   cruisedb::CruiseTables& t = opened_tables.value();
   for (storage::View* v : {&t.volume, &t.value, &t.weight, &t.quality, &t.config, &t.message_log, &t.cruise,
                            &t.strata, &t.units, &t.plots, &t.counts, &t.trees, &t.subpopulations, &t.logs}) {
-    v->SetSize(0);
+    storage::Status emptied = v->SetSize(0);
+    if (!emptied.ok()) return write_failure(emptied);
   }
 
   // 3. The key file: report list and settings, then the equation sections.
   LineReader key(request.key_path);
-  if (!key.is_open()) {
-    platform_.ShowMessage({request.key_path.string() + "\nNOT FOUND.  EXIT NOW!", title, Icon::kExclamation,
-                           Buttons::kOk});
-    return kFailed;
-  }
+  if (!key.is_open())
+    return failed(Result::kFailed, request.key_path.string() + "\nNOT FOUND.  EXIT NOW!", title, Icon::kExclamation);
   ReportList reports = ReadReportCodes(key);
   storage::Status st = StoreLegacySettings(t.config, reports.codes, request.key_path.string(),
                                            request.job_path.string(), request.report_path.string(), request.region);
   key.Rewind();
   SectionsRead sections = ReadEquationSections(key, t.volume, t.value, t.weight, t.quality);
   if (st.ok()) st = sections.status;
-  if (!st.ok()) {
-    ReportWriteFailure(request.cruise_path, st.message());
-    return kFailed;
-  }
+  if (!st.ok()) return write_failure(st);
 
   // 4-5. The job file and its line count for the progress range.
   const LineStats stats = CountLines(request.job_path);
   LineReader job(request.job_path);
-  if (!stats.opened || !job.is_open()) {
-    platform_.ShowMessage({request.job_path.string() + "\nNOT FOUND.  EXIT NOW!", title, Icon::kExclamation,
-                           Buttons::kOk});
-    return kFailed;
-  }
+  if (!stats.opened || !job.is_open())
+    return failed(Result::kFailed, request.job_path.string() + "\nNOT FOUND.  EXIT NOW!", title, Icon::kExclamation);
   job_lines_ = stats.lines;
   jobfile::JobTables job_tables{t.cruise, t.units,          t.strata, t.counts,         t.plots,
                                 t.trees,  t.subpopulations, t.logs,   storage::View(), storage::View()};
@@ -238,31 +233,23 @@ int JobKeyImporter::Build(const ImportRequest& request, const fs::path& building
                                     jobfile::JobFileContext{request.version == 6 ? 6 : 7, request.region,
                                                             request.cruise_type});
 
-  // 6-7. The record loop under the progress window.
+  // 6-7. The record loop, reporting progress.
+  progress_.SetProgressRange(0, job_lines_ > 0 ? static_cast<int>(job_lines_ - 1) : 0, 1);
+  progress_.SetMessageText("%s", kCreatingMessage);
   {
-    progress::ProgressWindow window(platform_, "Progress");
-    window.LayoutWindow(1, progress::ProgressWindow::kDefaultWidth);
-    window.SetProgressRange(0, job_lines_ > 0 ? static_cast<int>(job_lines_ - 1) : 0, 1);
-    window.SetMessageText("%s", kCreatingMessage);
-    window.BeginModal("Progress");
-    LineProgress progress(window, job_lines_);
+    LineProgress progress(progress_, job_lines_);
     std::string line;
     std::size_t index = 0;
     while (job.ReadLine(line)) {
       readers.ReadRecord(line, index + 1);
-      if (progress.Advance(index++)) {
-        cancelled_ = true;
-        window.Close();
-        platform_.ShowMessage({kProgressCancelledMessage, title, Icon::kInformation, Buttons::kOk});
-        return kStopped;
-      }
+      if (progress.Advance(index++)) return failed(Result::kCancelled, kProgressCancelledMessage, title, Icon::kInformation);
     }
-    window.Close();
   }
 
   // 9-10. Units of each stratum and log counts of each tree.
   platform_.ShowMessage({kStillProcessingMessage, "MESSAGE", Icon::kInformation, Buttons::kOk});
-  readers.Finish();
+  st = readers.Finish();
+  if (!st.ok()) return write_failure(st);
 
   // 11-12. Sorting.
   const bool long_file = job_lines_ > kLongJobFileLines;
@@ -278,43 +265,40 @@ int JobKeyImporter::Build(const ImportRequest& request, const fs::path& building
     // 13. Text cleaning.
     if (st.ok()) st = CleanTextColumns(t);
   }
-  if (!st.ok()) {
-    ReportWriteFailure(request.cruise_path, st.message());
-    return kFailed;
-  }
+  if (!st.ok()) return write_failure(st);
   if (long_file) platform_.ShowMessage({kAlmostDoneMessage, "MESSAGE", Icon::kInformation, Buttons::kOk});
 
-  // 15. Settings, then the one commit.
+  // 15. Settings and the log entry, then the one commit into the temporary.
   namespace config = cruisedb::config;
   st = cruisedb::WriteSetting(t.config, config::General, config::MRU, config::kProgramName);
   if (st.ok()) st = cruisedb::WriteSetting(t.config, config::General, config::Setup, config::kBaseDictionaryFileName);
   if (st.ok()) st = cruisedb::WriteSetting(t.config, config::General, config::StructureVersion, schema.base_version);
+  if (st.ok() && request.version != 0) st = AddLogEntry(t.message_log, request);
   if (st.ok()) st = file.Commit();
+  if (!st.ok()) return write_failure(st);
+  outcome.written.push_back(request.cruise_path);
+
+  // 16. A Version 6 pair is rewritten from the tables just filled, in the
+  // same set: the new cruise file and the rewritten pair land together.
+  if (request.version == 6) {
+    Version6Rewrite rewrite{request.region, request.job_path, request.key_path, request.report_path, {}, {}};
+    Outcome rewritten = JobKeyExporter(platform_, fs_).AddVersion6Rewrite(set, rewrite, t);
+    for (auto& m : rewritten.messages) outcome.messages.push_back(std::move(m));
+    if (!rewritten.ok()) {
+      outcome.result = rewritten.result;
+      return outcome;
+    }
+    renamed_key_ = rewrite.kept_key;
+    renamed_job_ = rewrite.job_path.string();
+    for (auto& w : rewritten.written) outcome.written.push_back(std::move(w));
+  }
+  st = set.Commit();
   if (!st.ok()) {
-    ReportWriteFailure(request.cruise_path, st.message());
-    return kFailed;
+    outcome.written.clear();
+    return write_failure(st);
   }
-  return kDone;
+  outcome.result = Result::kDone;
+  return outcome;
 }
 
-int JobKeyImporter::RewriteVersion6(const ImportRequest& request, std::string& renamed_key,
-                                    std::string& renamed_job) {
-  auto opened = storage::Storage::Open(request.cruise_path, storage::Storage::Mode::ReadOnly, fs_);
-  if (!opened.ok()) {
-    ReportWriteFailure(request.cruise_path, opened.status().message());
-    return kFailed;
-  }
-  auto tables = cruisedb::OpenCruiseTables(opened.value(), cruisedb::Version7ExportTables());
-  if (!tables.ok()) {
-    ReportWriteFailure(request.cruise_path, tables.status().message());
-    return kFailed;
-  }
-  renamed_key = RewriteVersion6KeyFile(platform_, request.region, request.job_path, request.key_path,
-                                       request.report_path, tables.value());
-  if (renamed_key == "-1") return kStopped;
-  renamed_job = jobfile::JobFileWriter(platform_).RewriteVersion6JobFile(request.job_path, tables.value());
-  if (renamed_job == "-1") return kStopped;
-  return kDone;
-}
-
-}  // namespace sw::legacy::keyfile
+}  // namespace sw::convert

@@ -355,8 +355,10 @@ bool CreateCommand::CheckStructure(MainDialog& dialog, const std::string& path, 
   switch (check.outcome.result) {
     case convert::Result::kInUse: *outcome = CreateOutcome::kInUse; break;
     case convert::Result::kFailed:
-      *outcome = check.code == updater::StructureUpdater::kBackupFailed ? CreateOutcome::kFailed
-                                                                         : CreateOutcome::kStructureStopped;
+      *outcome = check.code == updater::StructureUpdater::kBackupFailed ||
+                         check.code == updater::StructureUpdater::kNotWritable
+                     ? CreateOutcome::kFailed
+                     : CreateOutcome::kStructureStopped;
       break;
     default:
       *outcome = CreateOutcome::kStructureStopped;

@@ -26,8 +26,9 @@ VersionReading ReadVersionForCheck(const std::filesystem::path& path, storage::F
     reading.state = VersionReading::State::kMissing;
     return reading;
   }
-  // A read-write open tests the lock that the update will need.
-  auto opened = storage::Storage::Open(path, storage::Storage::Mode::ReadWrite, fs);
+  // Read-only: a current file in a folder the user cannot write (an
+  // installed base dictionary) must pass. The update opens it for writing.
+  auto opened = storage::Storage::Open(path, storage::Storage::Mode::ReadOnly, fs);
   if (!opened.ok()) {
     reading.detail = opened.status().message();
     reading.state = storage::IsInUse(opened.status()) ? VersionReading::State::kHeld
@@ -150,6 +151,12 @@ StructureCheck CheckStructure(const std::filesystem::path& path, const platform:
       break;
     case StructureUpdater::kBackupFailed:
       out.Say("The backup copy of\n" + path.string() + "\ncould not be made, so it was not updated:\n" +
+                  updater.detail(),
+              "ERROR", Icon::kStop);
+      end(convert::Result::kFailed);
+      break;
+    case StructureUpdater::kNotWritable:
+      out.Say("The structure of\n" + path.string() + "\ncannot be updated: the file cannot be written.\n" +
                   updater.detail(),
               "ERROR", Icon::kStop);
       end(convert::Result::kFailed);

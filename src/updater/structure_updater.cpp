@@ -5,6 +5,7 @@
 
 #include "cruisedb/columns.h"
 #include "cruisedb/cruise_database.h"
+#include "storage/storage.h"
 #include "updater/dictionary_edits.h"
 
 namespace sw::updater {
@@ -44,7 +45,10 @@ StructureUpdater::Code StructureUpdater::Update(const std::filesystem::path& fil
   // other program changes the file between the backup and the last step.
   if (const int opened = db.Open(file_name); opened != 0) {
     detail_ = db.last_error();
-    return opened == CruiseDatabase::kHeld ? kHeld : kNotOpened;
+    if (opened == CruiseDatabase::kHeld) return kHeld;
+    // Readable but not writable: a permission, not a damaged file.
+    auto readable = storage::Storage::Open(file_name, storage::Storage::Mode::ReadOnly, fs_);
+    return readable.ok() && readable->Verify().ok() ? kNotWritable : kNotOpened;
   }
 
   int config = db.OpenView(table::GlobalConfigurationTable);

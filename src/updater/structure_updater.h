@@ -36,6 +36,7 @@ class StructureUpdater {
     kDictionaryFailed = 7,  // a step's edits failed; the file stays at the last completed version
     kBackupFailed = 8,      // the backup copy could not be made; nothing was changed
     kNotOpened = 9,         // not a storage file, truncated or damaged; nothing was changed
+    kNotWritable = 10,      // a readable file that cannot be opened for writing; nothing was changed
   };
 
   // `user` and `computer` form the log entries' note; empty ones become

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/scripted_platform.h"
+#include "storage/file_system.h"
 #include "support/temp_dir.h"
 #include "updater/old_cruise_files.h"
 #include "updater/structure_updater.h"
@@ -165,6 +166,33 @@ TEST_F(StructureCheckTest, BackupFailureStopsBeforeAnyChange) {
   EXPECT_EQ(check.outcome.messages[0].caption, "ERROR");
   EXPECT_NE(check.outcome.messages[0].text.find("could not be made"), std::string::npos);
   EXPECT_EQ(test::ReadFile(path), before);
+}
+
+class ReadOnlyFiles : public storage::ForwardingFileSystem {
+ public:
+  storage::Result<std::unique_ptr<storage::File>> Open(const std::string& path, bool writable) override {
+    if (writable) return storage::Status::Error("cannot open for writing \"" + path + "\": Permission denied");
+    return ForwardingFileSystem::Open(path, false);
+  }
+};
+
+TEST_F(StructureCheckTest, AnInstalledCurrentBaseDictionaryNeedsNoWriteAccess) {
+  const fs::path path = dir_ / "CruiseDefault.stp";
+  ASSERT_TRUE(test::WriteOldFile(path, 5, true).ok());
+  ReadOnlyFiles read_only;
+  StructureCheck check = CheckStructure(path, platform_, {kBaseDictionaryUpdated, backups_.path(), &read_only});
+  EXPECT_EQ(check.code, -1);
+  EXPECT_TRUE(check.go_on);
+  // An older one that cannot be written is refused with a message.
+  ASSERT_TRUE(test::WriteOldFile(dir_ / "old.stp", 3, true).ok());
+  const std::string before = test::ReadFile(dir_ / "old.stp");
+  check = CheckStructure(dir_ / "old.stp", platform_, {kBaseDictionaryUpdated, backups_.path(), &read_only});
+  EXPECT_EQ(check.code, StructureUpdater::kNotWritable);
+  EXPECT_FALSE(check.go_on);
+  ASSERT_EQ(check.outcome.messages.size(), 1u);
+  EXPECT_NE(check.outcome.messages[0].text.find("cannot be written"), std::string::npos);
+  EXPECT_EQ(test::ReadFile(dir_ / "old.stp"), before);
+  EXPECT_TRUE(NoBackups());
 }
 
 TEST_F(StructureCheckTest, OldBaseDictionaryIsUpdatedWithItsOwnMessage) {

@@ -8,6 +8,7 @@
 #include <map>
 #include <set>
 
+#include "storage/file_system.h"
 #include "storage/test_util.h"
 #include "support/temp_dir.h"
 #include "updater/dictionary_edits.h"
@@ -265,6 +266,27 @@ TEST_F(UpdaterTest, AFileHeldByAnotherProgramIsLeftAlone) {
     ASSERT_TRUE(holder.ok());
     EXPECT_EQ(Updater().Update(path), StructureUpdater::kHeld);
   }
+  EXPECT_EQ(test::ReadFile(path), before);
+  EXPECT_TRUE(Backups().empty());
+}
+
+// A file the user may read but not write, as a read-only file or one in a
+// folder without write permission appears.
+class ReadOnlyFiles : public storage::ForwardingFileSystem {
+ public:
+  storage::Result<std::unique_ptr<storage::File>> Open(const std::string& path, bool writable) override {
+    if (writable) return storage::Status::Error("cannot open for writing \"" + path + "\": Permission denied");
+    return ForwardingFileSystem::Open(path, false);
+  }
+};
+
+TEST_F(UpdaterTest, AFileThatCannotBeWrittenIsLeftAlone) {
+  const fs::path path = Make(2);
+  const std::string before = test::ReadFile(path);
+  ReadOnlyFiles read_only;
+  StructureUpdater updater = Updater(&read_only);
+  EXPECT_EQ(updater.Update(path), StructureUpdater::kNotWritable);
+  EXPECT_NE(updater.detail().find("Permission denied"), std::string::npos);
   EXPECT_EQ(test::ReadFile(path), before);
   EXPECT_TRUE(Backups().empty());
 }

@@ -6,6 +6,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "app/growth_model_command.h"
+#include "growthmodel/species.h"
 #include "convert/job_key_exporter.h"
 #include "convert/job_key_importer.h"
 #include "cruisedb/columns.h"
@@ -201,7 +203,7 @@ CreateOutcome CreateCommand::Run(MainDialog& dialog, const std::tm& local) {
   // The base dictionary is checked on every Create, even with no file chosen.
   if (!CheckStructure(dialog, state.base_dictionary_path, updater::kBaseDictionaryUpdated, &outcome)) return outcome;
   if (state.SelectedPath.empty()) return outcome;
-  // Point B: the cycle-file input.
+  // The cycle-file input belongs here.
   if (options_.check_only) {
     if (EndsWith(state.SelectedPath, "CRZ", "crz") &&
         !CheckStructure(dialog, state.SelectedPath, updater::kFileStructureUpdated, &outcome)) {
@@ -214,7 +216,7 @@ CreateOutcome CreateCommand::Run(MainDialog& dialog, const std::tm& local) {
   } else if (EndsWith(state.SelectedPath, "KEY", "key")) {
     outcome = ImportKeyFile(dialog, local);
   }
-  // Point E: the dump-file input.
+  // The dump-file input belongs here.
   return outcome;
 }
 
@@ -241,9 +243,11 @@ CreateOutcome CreateCommand::ExportCruiseFile(MainDialog& dialog, const std::tm&
     return CreateOutcome::kInputRefused;
   }
   storage::Storage& file = opened.value();
-  // Point D: the growth-model option.
-  if (!(state.Version7Option == 1 || (state.Version7Option == 0 && state.GroOption == 0))) {
-    return CreateOutcome::kNothing;
+  // The growth-model export comes first; a refusal there ends the command.
+  if (state.GroOption == 1) {
+    const CreateOutcome gro = ExportGrowthModel(dialog, local);
+    if (gro != CreateOutcome::kDone && gro != CreateOutcome::kNothing) return gro;
+    if (state.Version7Option != 1) return gro;
   }
   const convert::Outcome outcome =
       convert::JobKeyExporter(platform, fs_).Export(file, cruise_path, TodayText(local), NowText(local));
@@ -255,6 +259,26 @@ CreateOutcome CreateCommand::ExportCruiseFile(MainDialog& dialog, const std::tm&
   }
   ShowAll(platform, outcome);
   return FromResult(outcome.result);
+}
+
+CreateOutcome CreateCommand::ExportGrowthModel(MainDialog& dialog, const std::tm& local) {
+  if (unit_variant_prompt_ == nullptr) return CreateOutcome::kNothing;
+  const ShellState& state = dialog.state();
+  GrowthModelJob job;
+  job.cruise_path = state.SelectedPath;
+  // The species file ships beside the programs, where the base dictionary is.
+  job.species_file = fs::path(state.base_dictionary_path).parent_path() / growthmodel::kSpeciesFileName;
+  job.current_year = local.tm_year + 1900;
+  job.fs = fs_;
+  switch (RunGrowthModelExport(dialog.platform(), *unit_variant_prompt_, job)) {
+    case GrowthModelOutcome::kExported: return CreateOutcome::kDone;
+    case GrowthModelOutcome::kNoExport: return CreateOutcome::kNothing;
+    case GrowthModelOutcome::kNoChoice: return CreateOutcome::kChoiceMissing;
+    case GrowthModelOutcome::kRefused: return CreateOutcome::kInputRefused;
+    case GrowthModelOutcome::kFailed: return CreateOutcome::kFailed;
+    case GrowthModelOutcome::kInUse: return CreateOutcome::kInUse;
+  }
+  return CreateOutcome::kFailed;
 }
 
 CreateOutcome CreateCommand::ImportKeyFile(MainDialog& dialog, const std::tm& local) {
@@ -372,15 +396,17 @@ bool CreateCommand::CheckStructure(MainDialog& dialog, const std::string& path, 
   return false;
 }
 
-void InstallCreateCommand(MainDialog& dialog, std::function<void(CreateOutcome)> done, CreateOptions options,
+void InstallCreateCommand(MainDialog& dialog, std::function<void(CreateOutcome)> done,
+                          platform::UnitVariantPrompt* unit_variant_prompt, CreateOptions options,
                           std::function<void(const std::vector<std::string>&)> backups) {
-  dialog.SetCreateHandler(
-      [done = std::move(done), options = std::move(options), backups = std::move(backups)](MainDialog& d) {
-        CreateCommand command(nullptr, options);
-        const CreateOutcome outcome = command.Run(d);
-        if (backups) backups(command.backups());
-        if (done) done(outcome);
-      });
+  dialog.SetCreateHandler([done = std::move(done), unit_variant_prompt, options = std::move(options),
+                           backups = std::move(backups)](MainDialog& d) {
+    CreateCommand command(nullptr, options);
+    command.SetUnitVariantPrompt(unit_variant_prompt);
+    const CreateOutcome outcome = command.Run(d);
+    if (backups) backups(command.backups());
+    if (done) done(outcome);
+  });
 }
 
 }  // namespace sw::app

@@ -17,6 +17,7 @@
 
 #include "app/main_dialog.h"
 #include "platform/platform.h"
+#include "platform/unit_variant_prompt.h"
 #include "storage/storage.h"
 
 namespace sw::storage {
@@ -37,6 +38,7 @@ enum class CreateOutcome {
   kNoBaseDictionary,  // the base dictionary could not be read
   kFailed,            // a file could not be written; nothing was changed
   kInUse,             // a file is held by another program; nothing was changed
+  kChoiceMissing,     // the growth-model dialog's OK had no units or no variant
   kStructureStopped,  // a structure check ended the command (newer, unknown or no version, failed update)
 };
 
@@ -98,6 +100,10 @@ class CreateCommand {
   // Backup copies made by the structure checks of the last Run.
   const std::vector<std::string>& backups() const { return backups_; }
 
+  // The unit and variant dialog of the growth-model export; without one the
+  // export finds no dialog to show and does nothing.
+  void SetUnitVariantPrompt(platform::UnitVariantPrompt* prompt) { unit_variant_prompt_ = prompt; }
+
   CreateOutcome Run(MainDialog& dialog);
   // Runs with a given local time (tests).
   CreateOutcome Run(MainDialog& dialog, const std::tm& local);
@@ -110,15 +116,19 @@ class CreateCommand {
   bool CheckStructure(MainDialog& dialog, const std::string& path, std::string_view success_text,
                       CreateOutcome* outcome);
 
+  CreateOutcome ExportGrowthModel(MainDialog& dialog, const std::tm& local);
+
   storage::FileSystem* fs_;
+  platform::UnitVariantPrompt* unit_variant_prompt_ = nullptr;
   CreateOptions options_;
   std::vector<std::string> backups_;
 };
 
-// Installs the Create command into the dialog; `done` sees each outcome and
-// the backup copies the structure checks made.
+// Installs the Create command into the dialog; `done` sees each outcome.
+// `unit_variant_prompt` shows the growth-model export's dialog; `backups`
+// sees the backup copies the structure checks made.
 void InstallCreateCommand(MainDialog& dialog, std::function<void(CreateOutcome)> done = {},
-                          CreateOptions options = {},
+                          platform::UnitVariantPrompt* unit_variant_prompt = nullptr, CreateOptions options = {},
                           std::function<void(const std::vector<std::string>&)> backups = {});
 
 }  // namespace sw::app

@@ -18,6 +18,7 @@
 #include "app/create_command.h"
 #include "app/main_dialog.h"
 #include "app/program_location.h"
+#include "app/unit_variant_options.h"
 #include "platform/scripted_platform.h"
 #include "platform/terminal.h"
 
@@ -26,6 +27,7 @@ namespace {
 // Exit codes for scripts.
 constexpr int kExitCorruptLine = 1;         // a key or job file line over 105 characters
 constexpr int kExitNoBaseDictionary = 2;    // CruiseDefault.stp is not beside the program
+constexpr int kExitBadChoice = 2;           // a growth-model unit or variant is missing or not offered
 constexpr int kExitNotAvailable = 3;        // this conversion is not built yet
 constexpr int kExitInputRefused = 4;        // file missing, not valid, or not suited to the options
 constexpr int kExitDeclined = 5;            // a question was answered No; nothing was changed
@@ -40,7 +42,8 @@ constexpr char kExitCodeHelp[] =
     "Exit codes:\n"
     "  0  done\n"
     "  1  a key or job file has a line longer than 105 characters\n"
-    "  2  CruiseDefault.stp is not beside the program\n"
+    "  2  CruiseDefault.stp is not beside the program; or a growth-model unit or variant\n"
+    "     is not offered (nothing written) or missing (only the batch file's first line)\n"
     "  3  this conversion is not available yet; nothing was written\n"
     "  4  the file is missing, not valid, or the options do not apply to it\n"
     "  5  a question was answered No; nothing was changed\n"
@@ -56,6 +59,15 @@ constexpr char kExitCodeHelp[] =
     "Before every conversion the structure versions of CruiseDefault.stp and of a chosen\n"
     "cruise file are checked; an older file is updated to the current structure after a\n"
     "backup copy (NAME_vVERSION.EXT.BAK) is written to the current directory.";
+
+constexpr char kGroHelp[] =
+    "GRO files (--gro): one run is one press of OK in \"Select Units and Variants\", then Exit.\n"
+    "  Units are exported in the dialog's order (\" ALL UNITS\" first), each --unit once. The tree data\n"
+    "  (.gro), keyword (.kwd), batch (.bat), location (.loc) and stand list (.slf) files are written\n"
+    "  beside the cruise file, all or none; the species file GROvariantSpecies.mk4 is read from beside\n"
+    "  this program, the proration file IntCruiseTables.lpp from beside the cruise file. A unit or\n"
+    "  variant left out is asked for at a terminal; otherwise OK is pressed without it (exit 2).";
+
 // The question that could not be answered, if any.
 std::string g_unanswered;
 
@@ -72,6 +84,7 @@ int ExitCodeOf(sw::app::CreateOutcome outcome) {
     case CreateOutcome::kNoBaseDictionary: return kExitBadBaseDictionary;
     case CreateOutcome::kFailed: return kExitWriteFailed;
     case CreateOutcome::kInUse: return kExitInUse;
+    case CreateOutcome::kChoiceMissing: return kExitBadChoice;
     case CreateOutcome::kStructureStopped: return kExitStructureStopped;
   }
   return kExitWriteFailed;
@@ -115,14 +128,30 @@ int main(int argc, char** argv) {
   bool check_only = false;
   cli.add_option("file", file, "The file to convert (.key, .crz, .wpx, .crz.dmp)")->required();
   cli.add_flag("--gro", gro, "Cruise files: write the GRO growth-model input files");
-  cli.add_flag("--version7", version7, "Cruise files: write Version 7 job and key files");
+  auto* version7_flag = cli.add_flag("--version7", version7, "Cruise files: write Version 7 job and key files (after the GRO files)");
+  // The "Select Units and Variants" dialog: one run presses OK once, then Exit.
+  sw::app::UnitVariantOptions gro_options;
+  auto* gro_flag = cli.get_option("--gro");
+  cli.add_option("--unit", gro_options.units,
+                 "With --gro: export this cutting unit (CutUnit without its blanks); repeatable, or --unit 1,2")
+      ->needs(gro_flag)
+      ->allow_extra_args(false);
+  cli.add_flag("--all-units", gro_options.all_units, "With --gro: export \" ALL UNITS\" (combinable with --unit)")
+      ->needs(gro_flag);
+  cli.add_option("--variant", gro_options.variant,
+                 "With --gro: the variant by two-letter code or name, any letter case (see --list)")
+      ->needs(gro_flag);
+  cli.add_flag("--list", gro_options.list,
+               "With --gro: print the unit entries and the variants offered, one per line; export nothing")
+      ->needs(gro_flag)
+      ->excludes(version7_flag);
   cli.add_flag("--check-only", check_only,
                "Only check (and when older, update) the structure of CruiseDefault.stp and of a cruise file; "
                "convert nothing");
   auto* yes_flag = cli.add_flag("--yes", yes, "Answer Yes to every question");
   cli.add_flag("--no", no, "Answer No to every question")->excludes(yes_flag);
   cli.set_version_flag("--version", std::string(sw::app::kAboutText));
-  cli.footer(kExitCodeHelp);
+  cli.footer(std::string(kGroHelp) + "\n\n" + kExitCodeHelp);
   CLI11_PARSE(cli, argc, argv);
 
   sw::platform::ScriptedPlatform platform;
@@ -148,10 +177,14 @@ int main(int argc, char** argv) {
   dialog.SetGroOption(gro);
   dialog.SetVersion7Option(version7);
   sw::app::CreateOutcome outcome = sw::app::CreateOutcome::kNothing;
+  // A user at the terminal is asked for a unit or variant the options leave out.
+  const bool at_terminal = isatty(STDIN_FILENO) != 0 && isatty(STDERR_FILENO) != 0;
+  sw::app::OptionUnitVariantPrompt unit_variant_prompt(gro_options, std::cout, std::cerr,
+                                                       at_terminal ? &std::cin : nullptr);
   sw::app::CreateOptions options;
   options.check_only = check_only;
   sw::app::InstallCreateCommand(
-      dialog, [&outcome](sw::app::CreateOutcome o) { outcome = o; }, options,
+      dialog, [&outcome](sw::app::CreateOutcome o) { outcome = o; }, &unit_variant_prompt, options,
       [](const std::vector<std::string>& backups) {
         for (const std::string& backup : backups) {
           std::cerr << "stumpwright-cli: the file was backed up before its structure update as " << backup
@@ -160,6 +193,10 @@ int main(int argc, char** argv) {
       });
   dialog.Create();
   if (!g_unanswered.empty()) return kExitUnanswered;
+  if (unit_variant_prompt.refused()) return kExitBadChoice;
+  if (gro_options.list && unit_variant_prompt.shown() && outcome == sw::app::CreateOutcome::kNothing) {
+    return 0;
+  }
   switch (outcome) {
     case sw::app::CreateOutcome::kNothing:
       std::cerr << "stumpwright-cli: converting " << dialog.state().SelectedPath

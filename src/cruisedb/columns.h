@@ -220,6 +220,15 @@ inline constexpr StringColumn StrataUnit{"StrataUnit"};
 inline constexpr StringColumn UnitStrata{"UnitStrata"};
 inline constexpr DoubleColumn UnitAcres{"UnitAcres"};
 inline constexpr IntColumn PopNum{"PopNum"};
+// Growth-model export: the processing program's expansion factor in
+// TreeTable (read as double whatever its stored type), the proration file's
+// factor, the species data file's columns and the chosen-units list.
+inline constexpr DoubleColumn ExpanFac{"ExpanFac"};
+inline constexpr FloatColumn Proration{"Proration"};
+inline constexpr StringColumn FIAcode{"FIAcode"};
+inline constexpr StringColumn SpeciesName{"SpeciesName"};
+inline constexpr StringColumn GROspeciesCode{"GROspeciesCode"};
+inline constexpr StringColumn Unit{"Unit"};
 inline constexpr StringColumn TreeID{"TreeID"};
 }  // namespace col
 

@@ -17,6 +17,7 @@
 #include "app/program_location.h"
 #include "gui/main_window.h"
 #include "gui/qt_platform.h"
+#include "gui/unit_variant_dialog.h"
 
 int main(int argc, char** argv) {
   QApplication application(argc, argv);
@@ -33,11 +34,15 @@ int main(int argc, char** argv) {
   // A Create that must end the program (a read-only medium, an over-long
   // line) closes the window after its message; the line gives exit code 1.
   int exit_code = 0;
-  sw::app::InstallCreateCommand(dialog, [&window, &exit_code](sw::app::CreateOutcome outcome) {
-    if (!sw::app::EndsProgram(outcome)) return;
-    exit_code = outcome == sw::app::CreateOutcome::kCorruptLine ? 1 : 0;
-    window.done(QDialog::Rejected);
-  });
+  sw::gui::QtUnitVariantPrompt unit_variant_prompt(&window);
+  sw::app::InstallCreateCommand(
+      dialog,
+      [&window, &exit_code](sw::app::CreateOutcome outcome) {
+        if (!sw::app::EndsProgram(outcome)) return;
+        exit_code = outcome == sw::app::CreateOutcome::kCorruptLine ? 1 : 0;
+        window.done(QDialog::Rejected);
+      },
+      &unit_variant_prompt);
   if (const char* shot = std::getenv("STUMPWRIGHT_SCREENSHOT"); shot != nullptr && shot[0] != '\0') {
     window.show();
     QApplication::processEvents();

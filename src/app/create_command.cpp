@@ -13,6 +13,8 @@
 #include "cruisedb/columns.h"
 #include "cruisedb/settings.h"
 #include "legacy/files.h"
+#include "legacy/jobfile/job_layouts.h"
+#include "legacy/jobfile/job_record.h"
 #include "legacy/line.h"
 #include "progress/progress_window.h"
 #include "storage/file_system.h"
@@ -91,13 +93,13 @@ std::string NowText(const std::tm& local) { return legacy::Format("%2d:%2d", loc
 std::string RegionOf(std::string_view line1) {
   std::string_view two = line1.substr(0, 2);
   if (two.size() == 2 && two[0] >= '1' && two[0] <= '9' && (two[1] == 'V' || two[1] == 'v')) {
-    return std::string("0") + two[0];  // a one-digit region followed at once by the cruise type
+    return legacy::NormaliseRegion(two.substr(0, 1));  // a one-digit region followed at once by the cruise type
   }
   const std::size_t first = two.find_first_not_of(' ');
   std::string region = first == std::string_view::npos ? std::string() : std::string(two.substr(first));
   const std::size_t last = region.find_last_not_of(' ');
   const std::string digits = last == std::string::npos ? std::string() : region.substr(0, last + 1);
-  if (digits.size() == 1 && digits[0] >= '1' && digits[0] <= '9') return "0" + digits;
+  if (digits.size() == 1 && digits[0] >= '1' && digits[0] <= '9') return legacy::NormaliseRegion(digits);
   return region;
 }
 
@@ -116,6 +118,7 @@ KeyHeader ReadKeyHeader(const fs::path& key_path) {
   KeyHeader header;
   header.region = RegionOf(lines[0]);
   header.cruise_type = CruiseTypeOf(lines[0]);
+  header.job_name = lines[1];
   const fs::path folder = key_path.parent_path();
   if (!folder.empty()) {
     header.job_path = folder / lines[1];
@@ -124,6 +127,10 @@ KeyHeader ReadKeyHeader(const fs::path& key_path) {
     header.cruise_path.replace_extension(".crz");
   }
   return header;
+}
+
+bool JobNameLeavesFolder(std::string_view name) {
+  return name.find_first_of("/\\:") != std::string_view::npos || name == "." || name == "..";
 }
 
 int DetectJobVersion(const fs::path& job_path) {
@@ -150,17 +157,20 @@ bool CheckLineLengths(const fs::path& path) {
 }
 
 bool HasConflictingUnitAcres(const fs::path& job_path) {
+  namespace layouts = legacy::jobfile::layouts;
   std::unordered_map<std::string, std::vector<std::string>> unit_acres;  // "2" records
   std::vector<std::pair<std::string, std::string>> stratum_units;        // "4" records
   legacy::LineReader reader(job_path);
   std::string line;
+  legacy::jobfile::JobRecord record;
   while (reader.ReadLine(line)) {
     if (line.empty()) continue;
     if (line[0] == '2') {
-      unit_acres[legacy::FixedField(line, 9, 12)].push_back(AsNarrowAcres(legacy::Atof(legacy::FixedField(line, 12, 19))));
+      record.Parse(layouts::kUnit2A, line);
+      unit_acres[record.Text(layouts::u2CutUnit)].push_back(AsNarrowAcres(record.Real(layouts::u2Area)));
     } else if (line[0] == '4') {
-      stratum_units.emplace_back(legacy::FixedField(line, 9, 12),
-                                 AsNarrowAcres(legacy::Atof(legacy::FixedField(line, 12, 18))));
+      record.Parse(layouts::kStratumUnit4A, line);
+      stratum_units.emplace_back(record.Text(layouts::su4CutUnit), AsNarrowAcres(record.Real(layouts::su4UnitAcres)));
     }
   }
   for (const auto& [unit, acres] : stratum_units) {
@@ -298,6 +308,14 @@ CreateOutcome CreateCommand::ImportKeyFile(MainDialog& dialog, const std::tm& lo
     return CreateOutcome::kCorruptLine;
   }
   const KeyHeader header = ReadKeyHeader(key_path);
+  if (JobNameLeavesFolder(header.job_name)) {
+    // Nothing outside the key file's folder is read, written or renamed.
+    platform.ShowMessage({"The key file names the job file\n" + header.job_name +
+                              "\nwith a folder or a drive. A job file must be named without one,\n"
+                              "beside its key file. Nothing was converted.",
+                          "ERROR", Icon::kStop, Buttons::kOk});
+    return CreateOutcome::kInputRefused;
+  }
   legacy::MakeWritable(header.job_path);
   std::error_code ec;
   if (header.job_path.empty() || !fs::is_regular_file(header.job_path, ec) ||

@@ -53,6 +53,7 @@ std::string NowText(const std::tm& local);
 struct KeyHeader {
   std::string region;       // two characters, e.g. "06"
   std::string cruise_type;  // "V" or " "
+  std::string job_name;     // line 2 as written
   std::filesystem::path job_path;
   std::filesystem::path report_path;
   std::filesystem::path cruise_path;  // the job path with the extension ".crz"
@@ -63,6 +64,10 @@ struct KeyHeader {
 std::string RegionOf(std::string_view line1);
 std::string CruiseTypeOf(std::string_view line1);
 KeyHeader ReadKeyHeader(const std::filesystem::path& key_path);
+
+// True when a job file name from a key file would reach outside the key
+// file's folder: it holds a "/" or "\\", a drive (":"), or is "." or "..".
+bool JobNameLeavesFolder(std::string_view name);
 
 // 6 or 7 by the first line whose first character is "6" or "7"; 0 when none.
 int DetectJobVersion(const std::filesystem::path& job_path);

@@ -36,7 +36,8 @@ constexpr int kExitCancelled = 7;           // interrupted; nothing was changed
 constexpr int kExitWriteFailed = 8;         // a file could not be made writable or written
 constexpr int kExitBadBaseDictionary = 9;   // CruiseDefault.stp could not be read
 constexpr int kExitInUse = 10;              // a file is held by another program
-constexpr int kExitStructureStopped = 11;   // a structure check stopped the command
+constexpr int kExitUsage = 11;              // the command line itself is wrong
+constexpr int kExitStructureStopped = 12;   // a structure check stopped the command
 
 constexpr char kExitCodeHelp[] =
     "Exit codes:\n"
@@ -48,11 +49,12 @@ constexpr char kExitCodeHelp[] =
     "  4  the file is missing, not valid, or the options do not apply to it\n"
     "  5  a question was answered No; nothing was changed\n"
     "  6  a question needed an answer (--yes or --no) and stdin is not a terminal; nothing was changed\n"
-    "  7  cancelled (Ctrl-C); no cruise file was written, existing files are unchanged\n"
+    "  7  cancelled (Ctrl-C, also at a question); nothing was written, existing files are unchanged\n"
     "  8  a file could not be made writable or written; existing files are unchanged\n"
     "  9  CruiseDefault.stp could not be read\n"
     " 10  a file is in use by another program; nothing was changed\n"
-    " 11  the structure check stopped: the file is newer than the program, its structure\n"
+    " 11  usage error: an unknown or missing argument, or --yes with --no\n"
+    " 12  the structure check stopped: the file is newer than the program, its structure\n"
     "     version is missing or unknown, or its update failed (the file is unchanged, or\n"
     "     at the last version whose step completed)\n"
     "\n"
@@ -152,7 +154,13 @@ int main(int argc, char** argv) {
   cli.add_flag("--no", no, "Answer No to every question")->excludes(yes_flag);
   cli.set_version_flag("--version", std::string(sw::app::kAboutText));
   cli.footer(std::string(kGroHelp) + "\n\n" + kExitCodeHelp);
-  CLI11_PARSE(cli, argc, argv);
+  try {
+    cli.parse(argc, argv);
+  } catch (const CLI::ParseError& e) {
+    // --help and --version end here with 0; every other parse error is one
+    // documented usage code, not CLI11's own numbers.
+    return cli.exit(e) == 0 ? 0 : kExitUsage;
+  }
 
   sw::platform::ScriptedPlatform platform;
   std::optional<sw::platform::Button> answer;
@@ -192,6 +200,12 @@ int main(int argc, char** argv) {
         }
       });
   dialog.Create();
+  // Ctrl-C at a question gives up the prompt as No, which changes nothing;
+  // it is still a cancel, not an answer.
+  if (g_interrupted != 0) {
+    std::cerr << "stumpwright-cli: cancelled; existing files are unchanged.\n";
+    return kExitCancelled;
+  }
   if (!g_unanswered.empty()) return kExitUnanswered;
   if (unit_variant_prompt.refused()) return kExitBadChoice;
   if (gro_options.list && unit_variant_prompt.shown() && outcome == sw::app::CreateOutcome::kNothing) {
@@ -207,6 +221,9 @@ int main(int argc, char** argv) {
       break;
     case sw::app::CreateOutcome::kFailed:
       std::cerr << "stumpwright-cli: failed; no partial output was kept and existing files are unchanged.\n";
+      break;
+    case sw::app::CreateOutcome::kInUse:
+      std::cerr << "stumpwright-cli: a file is in use by another program; nothing was changed.\n";
       break;
     default:
       break;

@@ -26,35 +26,52 @@ using platform::Icon;
 
 constexpr char kCaption[] = "Stumpwright";
 
-// `description` with every column of the stored view of that name that it
-// does not name appended with its stored type, so that obtaining the view
-// by it drops nothing.
+// The description to obtain a stored view by without losing a column: the
+// stored columns in their stored order (with the type `description` gives
+// a column it names, else the stored type), then the columns only
+// `description` names. A stored view with a column no description can name
+// (a subview) gives its bare name: it is then used as stored.
 std::string KeepingStoredColumns(storage::Storage& file, const std::string& description) {
   const std::size_t open = description.find('[');
   if (open == std::string::npos || description.back() != ']') return description;
   const std::string name = description.substr(0, open);
   if (!file.HasView(name)) return description;
-  std::vector<std::string> named;
-  std::string inner = description.substr(open + 1, description.size() - open - 2);
-  std::stringstream items(inner);
-  for (std::string item; std::getline(items, item, ',');) named.push_back(item.substr(0, item.find(':')));
-  std::string extra;
+  std::vector<std::pair<std::string, std::string>> named;  // name, type letter
+  std::stringstream items(description.substr(open + 1, description.size() - open - 2));
+  for (std::string item; std::getline(items, item, ',');) {
+    const std::size_t colon = item.find(':');
+    named.emplace_back(item.substr(0, colon), colon == std::string::npos ? "S" : item.substr(colon + 1));
+  }
+  std::vector<bool> used(named.size(), false);
+  std::string columns;
   const storage::View stored = file.GetView(name);
   for (std::size_t i = 0; i < stored.ColumnCount(); ++i) {
     const storage::ColumnInfo info = stored.ColumnAt(i);
-    if (info.type == storage::Type::Subview) return name;  // kept as stored: see below
-    bool described = false;
-    for (const std::string& n : named) described = described || storage::EqualText(n, info.name);
-    if (!described) extra += (inner.empty() && extra.empty() ? "" : ",") + info.name + ":" + static_cast<char>(info.type);
+    if (info.type == storage::Type::Subview) return name;
+    std::string type(1, static_cast<char>(info.type));
+    for (std::size_t k = 0; k < named.size(); ++k) {
+      if (!used[k] && storage::EqualText(named[k].first, info.name)) {
+        used[k] = true;
+        type = named[k].second;
+        break;
+      }
+    }
+    columns += (columns.empty() ? "" : ",") + info.name + ":" + type;
   }
-  return description.substr(0, description.size() - 1) + extra + "]";
+  for (std::size_t k = 0; k < named.size(); ++k) {
+    if (!used[k]) columns += (columns.empty() ? "" : ",") + named[k].first + ":" + named[k].second;
+  }
+  return name + "[" + columns + "]";
 }
 
-// A stored view obtained by name keeps its shape; a description is used only
-// for a view the file does not hold.
+// Obtains a view without losing a stored column. A stored view with a column
+// a description cannot name (a subview) keeps its stored shape; a view the
+// file does not hold and the description gives no columns stays a detached
+// empty view, so that the export adds nothing to the file for it.
 storage::Result<storage::View> GetKeeping(storage::Storage& file, const std::string& description) {
   const std::string keeping = KeepingStoredColumns(file, description);
   if (keeping.find('[') == std::string::npos) return file.GetView(keeping);
+  if (keeping.ends_with("[]") && !file.HasView(keeping.substr(0, keeping.size() - 2))) return storage::View();
   return file.GetAs(keeping);
 }
 
@@ -75,11 +92,20 @@ std::string InUseMessage(const storage::Status& status) {
 
 storage::Result<cruisedb::CruiseTables> OpenTablesKeepingColumns(storage::Storage& file) {
   cruisedb::CruiseTables tables;
-  auto dictionary = GetKeeping(file, std::string(cruisedb::kDataDictionaryDescription));
-  if (!dictionary.ok()) return dictionary.status();
-  tables.dictionary = dictionary.value();
+  // A file without a dictionary gets none: its tables keep their stored shapes.
+  if (file.HasView(cruisedb::table::DataDictionary)) {
+    auto dictionary = GetKeeping(file, std::string(cruisedb::kDataDictionaryDescription));
+    if (!dictionary.ok()) return dictionary.status();
+    tables.dictionary = dictionary.value();
+  }
   for (std::string_view name : cruisedb::Version7ExportTables()) {
     std::string description = cruisedb::BuildTableDescription(name, tables.dictionary);
+    // The log entry of the export needs MessageLog's columns even when the
+    // dictionary has no rows for it.
+    if (name == cruisedb::table::MessageLog && description.ends_with("[]"))
+      description = std::string(cruisedb::kMessageLogDescription);
+    if (name == cruisedb::table::GlobalConfigurationTable && description.ends_with("[]"))
+      description = std::string(name) + "[Block:S,Key:S,Value:S]";
     if (name == cruisedb::table::WeightEquationTable && description.find("WgtEqSP") == std::string::npos)
       description.insert(description.size() - 1, description.ends_with("[]") ? "WgtEqSP:S" : ",WgtEqSP:S");
     auto view = GetKeeping(file, description);

@@ -187,6 +187,12 @@ Outcome JobKeyImporter::Convert(const ImportRequest& request) {
                                 : failed(Result::kFailed, WriteFailureText(request.cruise_path, st.message()));
   };
 
+  // Every file of the conversion sits in the key file's folder.
+  const fs::path folder = request.key_path.parent_path();
+  if (request.job_path.parent_path() != folder || request.cruise_path.parent_path() != folder)
+    return failed(Result::kRefused, "The job file " + request.job_path.string() +
+                                        "\nis not in the folder of its key file. Nothing was converted.");
+
   storage::OutputSet set(fs_);
   legacy::MakeWritable(request.cruise_path);
   auto opened = set.AddStorage(request.cruise_path.string());

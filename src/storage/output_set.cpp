@@ -8,10 +8,14 @@
 // open for writing makes the set fail as "in use" instead of losing its
 // later commit. Before the first rename, the old content of every existing
 // target but the last is copied aside, so that a failed rename can put back
-// what the earlier renames replaced.
+// what the earlier renames replaced. A set of several files writes a journal
+// of its moves first ("~" + first target's name + token + ".swset"): should
+// the process die between two moves, the next set in that folder finishes
+// them, so the targets end all old or all new.
 #include "storage/output_set.h"
 
 #include <atomic>
+#include <filesystem>
 #include <random>
 #include <set>
 #include <sstream>
@@ -20,6 +24,8 @@ namespace sw::storage {
 namespace {
 
 constexpr std::string_view kTempSuffix = ".swtmp";
+constexpr std::string_view kJournalSuffix = ".swset";
+constexpr std::string_view kJournalEnd = "end\n";
 constexpr std::size_t kCopyChunk = 1 << 20;
 
 // A random token per process, chosen once, and a counter per temporary.
@@ -34,18 +40,14 @@ std::string NextToken() {
   return out.str();
 }
 
-std::string FolderOf(const std::string& path) {
-  const std::size_t slash = path.find_last_of('/');
-  return slash == std::string::npos ? std::string() : path.substr(0, slash);
-}
+// Folder and name through std::filesystem, so that either separator works
+// where the platform has both.
+std::string FolderOf(const std::string& path) { return std::filesystem::path(path).parent_path().string(); }
 
-std::string NameOf(const std::string& path) {
-  const std::size_t slash = path.find_last_of('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
+std::string NameOf(const std::string& path) { return std::filesystem::path(path).filename().string(); }
 
 std::string Join(const std::string& folder, const std::string& name) {
-  return folder.empty() ? name : folder + "/" + name;
+  return folder.empty() ? name : (std::filesystem::path(folder) / name).string();
 }
 
 // A handle on a temporary that shares the set's open file (and its lock).
@@ -79,8 +81,41 @@ Status CopyContents(File& from, File& to) {
 
 }  // namespace
 
+namespace {
+
+// A move a journal may ask for: a temporary of this program for that very
+// target, both in the journal's own folder. Anything else in a journal (a
+// file anyone could have put there) is ignored.
+bool IsJournalMove(const std::string& journal, const std::string& temp, const std::string& target) {
+  const std::string folder = FolderOf(journal);
+  const std::string name = NameOf(temp);
+  return FolderOf(temp) == folder && FolderOf(target) == folder && name.ends_with(kTempSuffix) &&
+         name.starts_with("~" + NameOf(target) + ".") && !NameOf(target).empty() && NameOf(target) != "." &&
+         NameOf(target) != "..";
+}
+
+}  // namespace
+
+std::vector<std::pair<std::string, std::string>> JournalMoves(const std::string& journal, std::string_view text) {
+  std::vector<std::pair<std::string, std::string>> moves;
+  if (!text.ends_with(kJournalEnd)) return moves;  // cut off before any move
+  text.remove_suffix(kJournalEnd.size());
+  while (!text.empty()) {
+    const std::size_t end = text.find('\n');
+    const std::string_view line = text.substr(0, end);
+    text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+    const std::size_t tab = line.find('\t');
+    if (tab == std::string_view::npos) continue;
+    std::string temp(line.substr(0, tab));
+    std::string target(line.substr(tab + 1));
+    if (IsJournalMove(journal, temp, target)) moves.emplace_back(std::move(temp), std::move(target));
+  }
+  return moves;
+}
+
 bool IsOutputTemporary(std::string_view name) {
-  return name.size() > kTempSuffix.size() + 1 && name.front() == '~' && name.ends_with(kTempSuffix);
+  return name.size() > kTempSuffix.size() + 1 && name.front() == '~' &&
+         (name.ends_with(kTempSuffix) || name.ends_with(kJournalSuffix));
 }
 
 struct OutputSet::Impl {
@@ -117,6 +152,8 @@ struct OutputSet::Impl {
   Lender lender;
   std::vector<Entry> entries;
   std::set<std::string> cleaned;
+  std::string journal;  // while the moves of a set of several files run
+  std::unique_ptr<File> journal_file;
   bool committed = false;
 
   Entry* Find(const std::string& target) {
@@ -130,8 +167,12 @@ struct OutputSet::Impl {
     if (!cleaned.insert(folder).second) return;
     auto names = fs->ListFolder(folder);
     if (!names.ok()) return;
+    // A killed set's journal first: its temporaries finish their moves.
     for (const std::string& name : names.value()) {
-      if (!IsOutputTemporary(name)) continue;
+      if (IsOutputTemporary(name) && name.ends_with(kJournalSuffix)) Recover(Join(folder, name));
+    }
+    for (const std::string& name : names.value()) {
+      if (!IsOutputTemporary(name) || name.ends_with(kJournalSuffix)) continue;
       const std::string path = Join(folder, name);
       bool ours = false;
       for (const Entry& e : entries) ours = ours || e.temp == path || e.aside == path;
@@ -141,6 +182,78 @@ struct OutputSet::Impl {
       auto lock = fs->LockFile(path);
       if (lock.ok()) (void)fs->Remove(path);
     }
+  }
+
+  // Leftovers of `target` from the program's earlier ways of replacing a
+  // file: NAME.tmpNNNNNN of a text file, NAME.sw-new of a new storage, and
+  // ~NAME.building (.sw-new) of an import. Removed, like the others, only
+  // when no live process holds them.
+  void RemoveEarlierLeftovers(const std::string& target) {
+    const std::string name = NameOf(target);
+    auto names = fs->ListFolder(FolderOf(target));
+    if (!names.ok()) return;
+    for (const std::string& other : names.value()) {
+      bool earlier = other == name + ".sw-new" || other == "~" + name + ".building" ||
+                     other == "~" + name + ".building.sw-new";
+      const std::string tmp = name + ".tmp";
+      if (!earlier && other.size() > tmp.size() && other.size() <= tmp.size() + 6 && other.starts_with(tmp)) {
+        earlier = other.find_first_not_of("0123456789", tmp.size()) == std::string::npos;
+      }
+      if (!earlier) continue;
+      const std::string path = Join(FolderOf(target), other);
+      auto lock = fs->LockFile(path);
+      if (lock.ok()) (void)fs->Remove(path);
+    }
+  }
+
+  // The journal of a set whose process died during its moves: every
+  // temporary was whole and flushed before the journal was written, so the
+  // moves are finished. A journal without its end line was cut off before
+  // any move: it is only removed.
+  void Recover(const std::string& journal) {
+    auto lock = fs->LockFile(journal);
+    if (!lock.ok()) return;  // its set is alive
+    auto file = fs->Open(journal, false);
+    std::string text;
+    if (file.ok()) {
+      auto size = file.value()->Size();
+      if (size.ok() && size.value() < (1u << 20)) {
+        text.resize(static_cast<std::size_t>(size.value()));
+        if (!file.value()->ReadAt(0, text.data(), text.size()).ok()) text.clear();
+      }
+    }
+    const auto moves = JournalMoves(journal, text);
+    for (const auto& [temp, target] : moves) {
+      if (fs->Exists(temp)) (void)fs->Rename(temp, target);
+    }
+    if (!moves.empty()) (void)fs->SyncFolder(FolderOf(journal));
+    (void)fs->Remove(journal);
+  }
+
+  // Writes and flushes the list of moves before the first one, for Recover.
+  Status WriteJournal() {
+    std::string text;
+    for (const Entry& e : entries) text += e.temp + "\t" + e.target + "\n";
+    text += kJournalEnd;
+    const std::string& first = entries.front().target;
+    journal = Join(FolderOf(first), "~" + NameOf(first) + "." + NextToken() + std::string(kJournalSuffix));
+    auto created = fs->Create(journal);
+    if (!created.ok()) {
+      journal.clear();
+      return created.status();
+    }
+    journal_file = std::move(created.value());
+    Status st = journal_file->WriteAt(0, text.data(), text.size());
+    if (st.ok()) st = journal_file->Sync();
+    if (st.ok()) st = fs->SyncFolder(FolderOf(journal));
+    return st;
+  }
+
+  void RemoveJournal() {
+    if (journal.empty()) return;
+    (void)fs->Remove(journal);
+    journal_file.reset();
+    journal.clear();
   }
 
   Result<std::shared_ptr<File>> CreateTemporary(const std::string& target, std::string* temp) {
@@ -155,6 +268,7 @@ struct OutputSet::Impl {
   }
 
   void Discard() {
+    RemoveJournal();
     for (Entry& e : entries) {
       if (!e.moved && !e.temp.empty()) (void)fs->Remove(e.temp);
       if (!e.aside.empty()) (void)fs->Remove(e.aside);
@@ -175,6 +289,7 @@ Result<std::string> OutputSet::Add(const std::string& target) {
   if (impl_->committed) return Status::Error("the output set was committed already");
   if (impl_->Find(target) != nullptr) return Status::Error("\"" + target + "\" is written twice");
   impl_->RemoveLeftovers(FolderOf(target));
+  impl_->RemoveEarlierLeftovers(target);
   Impl::Entry entry;
   entry.target = target;
   if (impl_->fs->Exists(target)) {
@@ -275,6 +390,10 @@ Status OutputSet::Impl::Commit() {
     Status st = CopyContents(*from.value(), *copy.value());
     if (!st.ok()) return st;
   }
+  if (entries.size() > 1) {
+    Status st = WriteJournal();
+    if (!st.ok()) return st;
+  }
   for (std::size_t i = 0; i < entries.size(); ++i) {
     Status st = fs->Rename(entries[i].temp, entries[i].target);
     if (st.ok()) {
@@ -282,7 +401,9 @@ Status OutputSet::Impl::Commit() {
       continue;
     }
     // Put back what the earlier renames replaced; a target that did not
-    // exist before is removed again.
+    // exist before is removed again. The journal goes first: it would finish
+    // the moves this undoes.
+    RemoveJournal();
     for (std::size_t k = i; k-- > 0;) {
       Entry& done = entries[k];
       if (!done.aside.empty()) {
@@ -300,6 +421,7 @@ Status OutputSet::Impl::Commit() {
     for (const std::string& folder : folders) (void)fs->SyncFolder(folder);
     return st;
   }
+  RemoveJournal();
   for (Entry& e : entries) {
     if (!e.aside.empty()) (void)fs->Remove(e.aside);
     e.aside.clear();

@@ -13,6 +13,7 @@
 #include <ostream>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "storage/file_system.h"
@@ -20,8 +21,13 @@
 
 namespace sw::storage {
 
-// True for the name (without folder) of an OutputSet temporary.
+// True for the name (without folder) of an OutputSet temporary or journal.
 bool IsOutputTemporary(std::string_view name);
+
+// The moves a journal file's text asks for that may be replayed: each a
+// temporary moved onto its own target, both in the journal's folder. None
+// when the text lacks its end line (the set was cut off before any move).
+std::vector<std::pair<std::string, std::string>> JournalMoves(const std::string& journal, std::string_view text);
 
 class OutputSet {
  public:
@@ -39,6 +45,8 @@ class OutputSet {
 
   // Adds `target` and opens its (empty) temporary as a new storage to build
   // in. Commit the storage before the set; the set then moves it into place.
+  // The storage writes through the set's open file: keep the set alive
+  // while the storage is committed.
   Result<Storage> AddStorage(const std::string& target);
 
   // Adds `target` and writes its temporary through `write`; false from

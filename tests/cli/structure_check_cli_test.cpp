@@ -104,7 +104,7 @@ TEST_F(CliStructure, FilesThatMustNotBeUpdatedStopTheCommand) {
   }
   const std::string before = test::ReadFile(newer);
   RunResult r = cli_.Run("", "--version7 --yes newer.crz");
-  EXPECT_EQ(r.exit_code, 11);
+  EXPECT_EQ(r.exit_code, 12);
   EXPECT_EQ(r.err,
             "ERROR: Did you know you have an\nout-of-date version of Stumpwright?\nCannot continuing processing\n"
             "Please update the Stumpwright\nprogrtam with the current version\n");
@@ -119,7 +119,7 @@ TEST_F(CliStructure, FilesThatMustNotBeUpdatedStopTheCommand) {
     ASSERT_TRUE(file->Commit().ok());
   }
   r = cli_.Run("", "--check-only unknown.crz");
-  EXPECT_EQ(r.exit_code, 11);
+  EXPECT_EQ(r.exit_code, 12);
   EXPECT_EQ(r.err, "WARNING: Version number could not be found\n");
 
   // Damaged: the second half of an old file cut off.
@@ -151,7 +151,7 @@ TEST_F(CliStructure, HelpDocumentsCheckOnly) {
   cli_.AddBaseDictionary();
   const RunResult r = cli_.Run("", "--help");
   EXPECT_NE(r.out.find("--check-only"), std::string::npos);
-  EXPECT_NE(r.out.find(" 11  the structure check stopped"), std::string::npos);
+  EXPECT_NE(r.out.find(" 12  the structure check stopped"), std::string::npos);
   EXPECT_NE(r.out.find("current directory"), std::string::npos);
 }
 

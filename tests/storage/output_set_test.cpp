@@ -10,68 +10,15 @@
 #include <algorithm>
 #include <map>
 
+#include "support/fault_file_system.h"
 #include "test_util.h"
 
 namespace sw::storage::testing {
 namespace {
 
 namespace fs = std::filesystem;
-
-// Fails the one write, flush or rename numbered `fail_at` (from 1).
-class StepFaultFileSystem : public ForwardingFileSystem {
- public:
-  long fail_at = -1;
-  long steps = 0;
-  std::vector<std::string> log;
-
-  Result<std::unique_ptr<File>> Open(const std::string& path, bool writable) override {
-    auto f = ForwardingFileSystem::Open(path, writable);
-    if (!f.ok()) return f.status();
-    return std::unique_ptr<File>(new Faulty(this, std::move(f.value())));
-  }
-  Result<std::unique_ptr<File>> Create(const std::string& path) override {
-    if (Step("create " + path)) return Status::Error("injected create failure");
-    auto f = ForwardingFileSystem::Create(path);
-    if (!f.ok()) return f.status();
-    return std::unique_ptr<File>(new Faulty(this, std::move(f.value())));
-  }
-  Status Rename(const std::string& from, const std::string& to) override {
-    if (Step("rename " + to)) return Status::Error("injected rename failure");
-    return ForwardingFileSystem::Rename(from, to);
-  }
-  Status SyncFolder(const std::string& folder) override {
-    if (Step("sync folder")) return Status::Error("injected folder flush failure");
-    return ForwardingFileSystem::SyncFolder(folder);
-  }
-
-  bool Step(const std::string& what) {
-    log.push_back(what);
-    return ++steps == fail_at;
-  }
-
- private:
-  class Faulty : public File {
-   public:
-    Faulty(StepFaultFileSystem* fs, std::unique_ptr<File> f) : fs_(fs), f_(std::move(f)) {}
-    Result<std::uint64_t> Size() override { return f_->Size(); }
-    Status ReadAt(std::uint64_t o, void* b, std::size_t n) override { return f_->ReadAt(o, b, n); }
-    Status WriteAt(std::uint64_t o, const void* d, std::size_t n) override {
-      if (fs_->Step("write")) {
-        if (n > 1) (void)f_->WriteAt(o, d, n / 2);  // a short write
-        return Status::Error("injected write failure");
-      }
-      return f_->WriteAt(o, d, n);
-    }
-    Status Sync() override {
-      if (fs_->Step("flush")) return Status::Error("injected flush failure");
-      return f_->Sync();
-    }
-
-   private:
-    StepFaultFileSystem* fs_;
-    std::unique_ptr<File> f_;
-  };
-};
+using sw::test::KillingFileSystem;
+using sw::test::StepFaultFileSystem;
 
 std::map<std::string, std::string> Folder(const fs::path& dir) {
   std::map<std::string, std::string> files;
@@ -279,6 +226,75 @@ TEST(OutputSet, ANewStorageIsCommittedThroughASetAndLeavesNoOtherFile) {
   auto back = Storage::Open(path, Storage::Mode::ReadOnly);
   ASSERT_TRUE(back.ok());
   EXPECT_EQ(back->GetView("T").Size(), 1u);
+}
+
+// A process killed before each create, rename and folder flush of a set of
+// three files: the next set in the folder leaves the three all old or all
+// new, and no temporary or journal.
+TEST(OutputSet, AKilledSetEndsAllOldOrAllNewAfterTheNextRun) {
+  for (long k = 1;; ++k) {
+    SCOPED_TRACE("killed at step " + std::to_string(k));
+    ScratchDir dir;
+    WriteAll(dir / "a.key", "old key\n");
+    WriteAll(dir / "a.job", "old job\n");
+    const fs::path folder = (dir / "a.key").parent_path();
+    const auto before = Folder(folder);
+    const pid_t child = ::fork();
+    if (child == 0) {
+      KillingFileSystem killing;
+      killing.kill_at = k;
+      ::_exit(WriteThree(dir, &killing).ok() ? 0 : 1);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    const bool killed = WEXITSTATUS(status) == 9;
+    {
+      OutputSet next;
+      ASSERT_TRUE(WriteString(next, dir / "other.txt", "x").ok());
+      ASSERT_TRUE(next.Commit().ok());
+    }
+    fs::remove(dir / "other.txt");
+    EXPECT_FALSE(HasTemporary(folder));
+    const auto after = Folder(folder);
+    const bool all_new = after.count("a.crz") && after.at("a.key") == "new key\n" &&
+                         after.at("a.job") == std::string(3000, 'j');
+    EXPECT_TRUE(after == before || all_new);
+    if (!killed) {
+      EXPECT_EQ(WEXITSTATUS(status), 0);
+      EXPECT_TRUE(all_new);
+      break;
+    }
+  }
+}
+
+// A journal is a file in the user's folder: moves it lists that are not a
+// temporary onto its own target in that folder are ignored.
+TEST(OutputSet, AJournalMovesOnlyTemporariesOntoTheirTargetsInItsFolder) {
+  ScratchDir dir;
+  const fs::path folder = (dir / "x").parent_path();
+  const fs::path elsewhere = folder / "elsewhere";
+  fs::create_directory(elsewhere);
+  WriteAll(elsewhere / "victim", "keep");
+  WriteAll(dir / "~victim.1-1.swtmp", "moved out");
+  WriteAll(dir / "a.key", "old key\n");
+  WriteAll(dir / "~a.key.1-1.swtmp", "new key\n");
+  WriteAll(dir / "b.txt", "b");
+  WriteAll(dir / "~a.job.1-1.swtmp", "not for a.key");
+  const std::string journal = (dir / "~a.key.1-1.swset").string();
+  WriteAll(journal, (dir / "b.txt").string() + "\t" + (elsewhere / "victim").string() + "\n" +
+                        (dir / "~victim.1-1.swtmp").string() + "\t" + (elsewhere / "victim").string() + "\n" +
+                        (dir / "~a.job.1-1.swtmp").string() + "\t" + (dir / "a.key").string() + "\n" +
+                        (dir / "~a.key.1-1.swtmp").string() + "\t" + (dir / "a.key").string() + "\n" + "end\n");
+  {
+    OutputSet next;
+    ASSERT_TRUE(WriteString(next, dir / "c.txt", "c").ok());
+    ASSERT_TRUE(next.Commit().ok());
+  }
+  EXPECT_EQ(ReadAll(elsewhere / "victim"), "keep");
+  EXPECT_EQ(ReadAll(dir / "b.txt"), "b");
+  EXPECT_EQ(ReadAll(dir / "a.key"), "new key\n");
+  EXPECT_FALSE(HasTemporary(folder));
 }
 
 TEST(OutputSet, ATargetIsWrittenOnlyOnce) {

@@ -1,17 +1,21 @@
 // The Create command: routes the chosen file to its conversion.
 #include "app/create_command.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <system_error>
 #include <unordered_map>
 #include <vector>
 
+#include "convert/cycle_converter.h"
+#include "convert/dump_converter.h"
 #include "app/growth_model_command.h"
 #include "growthmodel/species.h"
 #include "convert/job_key_exporter.h"
 #include "convert/job_key_importer.h"
 #include "cruisedb/columns.h"
 #include "cruisedb/settings.h"
+#include "cyclefile/cycle_reader.h"
 #include "legacy/files.h"
 #include "legacy/jobfile/job_layouts.h"
 #include "legacy/jobfile/job_record.h"
@@ -213,7 +217,6 @@ CreateOutcome CreateCommand::Run(MainDialog& dialog, const std::tm& local) {
   // The base dictionary is checked on every Create, even with no file chosen.
   if (!CheckStructure(dialog, state.base_dictionary_path, updater::kBaseDictionaryUpdated, &outcome)) return outcome;
   if (state.SelectedPath.empty()) return outcome;
-  // The cycle-file input belongs here.
   if (options_.check_only) {
     if (EndsWith(state.SelectedPath, "CRZ", "crz") &&
         !CheckStructure(dialog, state.SelectedPath, updater::kFileStructureUpdated, &outcome)) {
@@ -221,12 +224,16 @@ CreateOutcome CreateCommand::Run(MainDialog& dialog, const std::tm& local) {
     }
     return CreateOutcome::kDone;
   }
+  if (EndsWith(state.SelectedPath, "WPX", "wpx")) return ImportCycleFile(dialog);
   if (EndsWith(state.SelectedPath, "CRZ", "crz")) {
     outcome = ExportCruiseFile(dialog, local);
   } else if (EndsWith(state.SelectedPath, "KEY", "key")) {
     outcome = ImportKeyFile(dialog, local);
   }
-  // The dump-file input belongs here.
+  const std::string& path = state.SelectedPath;
+  if (path.size() >= 8 && (path.ends_with(".crz.dmp") || path.ends_with(".CRZ.DMP"))) {
+    outcome = ImportDumpFile(dialog);
+  }
   return outcome;
 }
 
@@ -412,6 +419,67 @@ bool CreateCommand::CheckStructure(MainDialog& dialog, const std::string& path, 
       break;
   }
   return false;
+}
+
+platform::CycleSelectRequest CycleSelectRequestOf(std::string_view cycle_file_text) {
+  const cyclefile::CycleScan scan = cyclefile::ScanCycles(cycle_file_text);
+  platform::CycleSelectRequest request;
+  request.count = scan.count;
+  for (const cyclefile::CycleEntry& entry : scan.entries) {
+    request.entries.push_back(entry.cycle + "  " + entry.cycle_year);
+    request.cycles.emplace_back(entry.cycle, entry.cycle_year);
+  }
+  return request;
+}
+
+CreateOutcome CreateCommand::ImportCycleFile(MainDialog& dialog) {
+  ShellState& state = dialog.state();
+  platform::Platform& platform = dialog.platform();
+  std::string text;
+  std::string why;
+  if (!cyclefile::LoadCycleFile(state.SelectedPath, text, why)) {
+    platform.ShowMessage({state.SelectedPath + "\ncannot be read: " + why + "\nNo cruise files were created.", "ERROR",
+                          Icon::kStop, Buttons::kOk});
+    return CreateOutcome::kInputRefused;
+  }
+  const platform::CycleSelectRequest request = CycleSelectRequestOf(text);
+  text.clear();
+  const platform::CycleSelection selection = platform.SelectCycles(request);
+  if (!selection) return CreateOutcome::kCancelled;
+  std::vector<cyclefile::CycleEntry> chosen;
+  for (std::size_t index : *selection) {
+    if (index >= request.cycles.size()) continue;
+    const cyclefile::CycleEntry entry{request.cycles[index].first, request.cycles[index].second};
+    if (std::find(chosen.begin(), chosen.end(), entry) == chosen.end()) chosen.push_back(entry);
+  }
+  if (chosen.empty()) return CreateOutcome::kCancelled;
+  std::error_code ec;
+  const convert::Outcome outcome = convert::CycleFileImporter(platform, fs_).Convert(
+      state.SelectedPath, state.base_dictionary_path, chosen, fs::current_path(ec));
+  ShowAll(platform, outcome);
+  if (!outcome.ok()) return FromResult(outcome.result);
+  Show(platform, "Cruise files have been created", Icon::kInformation);
+  return CreateOutcome::kDone;
+}
+
+CreateOutcome CreateCommand::ImportDumpFile(MainDialog& dialog) {
+  platform::Platform& platform = dialog.platform();
+  const convert::Outcome outcome = convert::DumpImporter(platform, fs_).Convert(dialog.state().SelectedPath);
+  if (outcome.ok()) {
+    platform.ShowMessage({"Vantor dump file has been converted\nFilename is " + outcome.written.front().string(),
+                          "NOTIFY", Icon::kInformation, Buttons::kOk});
+    ShowAll(platform, outcome);
+    return CreateOutcome::kDone;
+  }
+  ShowAll(platform, outcome);
+  // The warning names an existing cruise file: shown when that was the reason.
+  const bool kept_existing = outcome.result == convert::Result::kDeclined ||
+                             (!outcome.messages.empty() && outcome.messages.front().text == "File cannot be removed!");
+  if (kept_existing) {
+    platform.ShowMessage({"Could not convert the dump file\nThe cruise object already exists\nTry renaming or removing it",
+                          "WARNING", Icon::kExclamation, Buttons::kOk});
+  }
+  return FromResult(outcome.result);
 }
 
 void InstallCreateCommand(MainDialog& dialog, std::function<void(CreateOutcome)> done,

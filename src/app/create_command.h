@@ -26,6 +26,10 @@ class FileSystem;
 
 namespace sw::app {
 
+// The selection list of a cycle file: one entry per header line, in file
+// order, shown as Cycle, two blanks, CycleYear.
+platform::CycleSelectRequest CycleSelectRequestOf(std::string_view cycle_file_text);
+
 // How a Create command ended.
 enum class CreateOutcome {
   kNothing,           // no file chosen, or no conversion for its name
@@ -116,6 +120,8 @@ class CreateCommand {
  private:
   CreateOutcome ExportCruiseFile(MainDialog& dialog, const std::tm& local);
   CreateOutcome ImportKeyFile(MainDialog& dialog, const std::tm& local);
+  CreateOutcome ImportCycleFile(MainDialog& dialog);
+  CreateOutcome ImportDumpFile(MainDialog& dialog);
   // Checks a file's structure version, updating an older file; shows the
   // messages. False when the command ends here.
   bool CheckStructure(MainDialog& dialog, const std::string& path, std::string_view success_text,

@@ -12,12 +12,14 @@
 #include <filesystem>
 #include <iostream>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "app/create_command.h"
 #include "app/main_dialog.h"
 #include "app/program_location.h"
+#include "cyclefile/cycle_reader.h"
 #include "app/unit_variant_options.h"
 #include "platform/scripted_platform.h"
 #include "platform/terminal.h"
@@ -46,7 +48,8 @@ constexpr char kExitCodeHelp[] =
     "  2  CruiseDefault.stp is not beside the program; or a growth-model unit or variant\n"
     "     is not offered (nothing written) or missing (only the batch file's first line)\n"
     "  3  this conversion is not available yet; nothing was written\n"
-    "  4  the file is missing, not valid, or the options do not apply to it\n"
+    "  4  the file is missing, not valid, or the options do not apply to it;\n"
+    "     for a cycle file also: the cycle options chose no cycle\n"
     "  5  a question was answered No; nothing was changed\n"
     "  6  a question needed an answer (--yes or --no) and stdin is not a terminal; nothing was changed\n"
     "  7  cancelled (Ctrl-C, also at a question); nothing was written, existing files are unchanged\n"
@@ -72,6 +75,72 @@ constexpr char kGroHelp[] =
 
 // The question that could not be answered, if any.
 std::string g_unanswered;
+// Set when the cycle options chose no entry of a cycle file's list.
+bool g_no_cycles = false;
+
+constexpr char kCycleHelp[] =
+    "Cycle files (.wpx): the options choose entries of the list the window's\n"
+    "\"Select Cycles to Convert\" dialog shows (Cycle, two blanks, CycleYear):\n"
+    "  --all-cycles        every entry\n"
+    "  --cycle N[,N...]    entries whose Cycle, blanks removed, is one of N (as text: 1 matches \" 1\", not 01)\n"
+    "  --cycle-year Y[,Y...]  entries whose CycleYear is one of Y; with --cycle both must match\n"
+    "  --list-cycles       convert nothing; print the count and the list in the dialog's order\n"
+    "Without a choice, or when nothing matches, nothing is converted (exit 4).\n";
+
+std::string TrimBlanks(const std::string& text) {
+  const std::size_t first = text.find_first_not_of(' ');
+  if (first == std::string::npos) return std::string();
+  const std::size_t last = text.find_last_not_of(' ');
+  return text.substr(first, last - first + 1);
+}
+
+struct CycleOptions {
+  bool all = false;
+  bool list = false;
+  std::vector<std::string> cycles;
+  std::vector<std::string> years;
+  bool any() const { return all || list || !cycles.empty() || !years.empty(); }
+};
+
+// The dialog's choice made from the options: the matching entries in list
+// order, each (Cycle, CycleYear) once. No match is the dialog's OK with
+// nothing selected.
+sw::platform::CycleSelection ChooseCycles(sw::platform::Platform& platform, const CycleOptions& options,
+                                          const sw::platform::CycleSelectRequest& request) {
+  std::set<std::string> cycles;
+  for (const std::string& c : options.cycles) cycles.insert(TrimBlanks(c));
+  const std::set<std::string> years(options.years.begin(), options.years.end());
+  std::vector<std::size_t> chosen;
+  std::set<std::pair<std::string, std::string>> seen;
+  for (std::size_t index : sw::platform::CycleListOrder(request.entries)) {
+    const auto& [cycle, year] = request.cycles[index];
+    bool match = options.all;
+    if (!match && (!cycles.empty() || !years.empty())) {
+      match = (cycles.empty() || cycles.count(TrimBlanks(cycle)) > 0) && (years.empty() || years.count(year) > 0);
+    }
+    if (match && seen.insert(request.cycles[index]).second) chosen.push_back(index);
+  }
+  if (chosen.empty()) {
+    platform.ShowMessage({sw::platform::kNoCyclesSelected, "WARNING", sw::platform::Icon::kExclamation,
+                          sw::platform::Buttons::kOk});
+    g_no_cycles = true;
+    return std::nullopt;
+  }
+  return chosen;
+}
+
+int ListCycles(const std::string& path) {
+  std::string text;
+  std::string why;
+  if (!sw::cyclefile::LoadCycleFile(path, text, why)) {
+    std::cerr << "stumpwright-cli: " << path << " cannot be read: " << why << "\n";
+    return 4;
+  }
+  const sw::platform::CycleSelectRequest request = sw::app::CycleSelectRequestOf(text);
+  std::cout << "There are " << request.count << " cycles in this file.\n";
+  for (std::size_t index : sw::platform::CycleListOrder(request.entries)) std::cout << request.entries[index] << "\n";
+  return 0;
+}
 
 int ExitCodeOf(sw::app::CreateOutcome outcome) {
   using sw::app::CreateOutcome;
@@ -152,8 +221,16 @@ int main(int argc, char** argv) {
                "convert nothing");
   auto* yes_flag = cli.add_flag("--yes", yes, "Answer Yes to every question");
   cli.add_flag("--no", no, "Answer No to every question")->excludes(yes_flag);
+  CycleOptions cycle_options;
+  cli.add_flag("--all-cycles", cycle_options.all, "Cycle files: convert every cycle of the list");
+  cli.add_option("--cycle", cycle_options.cycles, "Cycle files: convert the cycles numbered N[,N...] (repeatable)")
+      ->delimiter(',');
+  cli.add_option("--cycle-year", cycle_options.years,
+                 "Cycle files: convert the cycles of the years Y[,Y...] (repeatable)")
+      ->delimiter(',');
+  cli.add_flag("--list-cycles", cycle_options.list, "Cycle files: print the list of cycles and convert nothing");
   cli.set_version_flag("--version", std::string(sw::app::kAboutText));
-  cli.footer(std::string(kGroHelp) + "\n\n" + kExitCodeHelp);
+  cli.footer(std::string(kCycleHelp) + "\n" + kGroHelp + "\n\n" + kExitCodeHelp);
   try {
     cli.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
@@ -182,6 +259,18 @@ int main(int argc, char** argv) {
     std::cerr << "stumpwright-cli: --gro and --version7 apply to cruise files (.crz) only\n";
     return kExitInputRefused;
   }
+  if (cycle_options.any() && dialog.state().SelectedPath.size() >= 3) {
+    const std::string& chosen_path = dialog.state().SelectedPath;
+    const std::string last = chosen_path.substr(chosen_path.size() - 3);
+    if (last != "wpx" && last != "WPX") {
+      std::cerr << "stumpwright-cli: the cycle options apply to cycle files (.wpx) only\n";
+      return kExitInputRefused;
+    }
+  }
+  if (cycle_options.list) return ListCycles(dialog.state().SelectedPath);
+  platform.SetCycleSelector([&platform, &cycle_options](const sw::platform::CycleSelectRequest& request) {
+    return ChooseCycles(platform, cycle_options, request);
+  });
   dialog.SetGroOption(gro);
   dialog.SetVersion7Option(version7);
   sw::app::CreateOutcome outcome = sw::app::CreateOutcome::kNothing;
@@ -207,6 +296,11 @@ int main(int argc, char** argv) {
     return kExitCancelled;
   }
   if (!g_unanswered.empty()) return kExitUnanswered;
+  if (g_no_cycles) {
+    std::cerr << "stumpwright-cli: no cycle was chosen (see --all-cycles, --cycle, --cycle-year, --list-cycles); "
+                 "nothing was converted.\n";
+    return kExitInputRefused;
+  }
   if (unit_variant_prompt.refused()) return kExitBadChoice;
   if (gro_options.list && unit_variant_prompt.shown() && outcome == sw::app::CreateOutcome::kNothing) {
     return 0;

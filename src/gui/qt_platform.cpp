@@ -17,6 +17,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "gui/cycle_select_dialog.h"
 #include "gui/progress_popup.h"
 
 namespace sw::gui {
@@ -188,6 +189,17 @@ int QtPlatform::ReadProfileInt(const std::string& section, const std::string& ke
 void QtPlatform::WriteProfileInt(const std::string& section, const std::string& key, int value) {
   QSettings settings("Stumpwright", "Stumpwright");
   settings.setValue(Q(section + "/" + key), value);
+}
+
+platform::CycleSelection QtPlatform::SelectCycles(const platform::CycleSelectRequest& request) {
+  if (auto_answer_) {
+    std::fprintf(stderr, "%s: %s cycles; cancelled\n", platform::kCycleSelectCaption, request.count.c_str());
+    return std::nullopt;
+  }
+  CycleSelectDialog dialog(request, [this](const platform::Message& message) { return ShowMessage(message); },
+                           main_window_);
+  if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+  return dialog.selection();
 }
 
 }  // namespace sw::gui

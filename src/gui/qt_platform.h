@@ -42,6 +42,9 @@ class QtPlatform : public platform::Platform {
   int ReadProfileInt(const std::string& section, const std::string& key, int fallback) override;
   void WriteProfileInt(const std::string& section, const std::string& key, int value) override;
 
+  // The "Select Cycles to Convert" dialog (cycle_select_dialog.h).
+  platform::CycleSelection SelectCycles(const platform::CycleSelectRequest& request) override;
+
  private:
   QWidget* main_window_ = nullptr;
   bool auto_answer_ = false;

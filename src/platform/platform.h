@@ -13,6 +13,7 @@
 #include <optional>
 #include <string>
 
+#include "platform/cycle_select.h"
 #include "platform/geometry.h"
 
 namespace sw::platform {
@@ -124,6 +125,10 @@ class Platform {
   // system gives none.
   virtual std::string UserName() const;
   virtual std::string ComputerName() const;
+
+  // The cycle selection dialog (cycle_select.h). Without a window system
+  // nothing can be chosen: the default cancels.
+  virtual CycleSelection SelectCycles(const CycleSelectRequest& request);
 };
 
 // Shows the wait cursor for the lifetime of the object.

@@ -143,4 +143,9 @@ void ScriptedPlatform::WriteProfileInt(const std::string& section, const std::st
   profile_[{section, key}] = value;
 }
 
+CycleSelection ScriptedPlatform::SelectCycles(const CycleSelectRequest& request) {
+  cycle_requests_.push_back(request);
+  return cycle_selector_ ? cycle_selector_(request) : CycleSelection();
+}
+
 }  // namespace sw::platform

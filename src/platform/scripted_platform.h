@@ -97,7 +97,17 @@ class ScriptedPlatform : public Platform {
   int ReadProfileInt(const std::string& section, const std::string& key, int fallback) override;
   void WriteProfileInt(const std::string& section, const std::string& key, int value) override;
 
+  // --- cycle selection ---
+  // Answers the cycle dialog; without one the dialog is cancelled.
+  using CycleSelector = std::function<CycleSelection(const CycleSelectRequest&)>;
+  void SetCycleSelector(CycleSelector selector) { cycle_selector_ = std::move(selector); }
+  const std::vector<CycleSelectRequest>& cycle_requests() const { return cycle_requests_; }
+  CycleSelection SelectCycles(const CycleSelectRequest& request) override;
+
  private:
+  CycleSelector cycle_selector_;
+  std::vector<CycleSelectRequest> cycle_requests_;
+
   void ClickCancelButtonAt(Point point);
 
   std::deque<Button> answers_;

@@ -24,6 +24,8 @@
 #include "progress/progress_window.h"
 #include "storage/file_system.h"
 #include "storage/utf8_path.h"
+#include "updater/structure_check.h"
+#include "updater/structure_updater.h"
 
 namespace sw::app {
 namespace {
@@ -217,12 +219,24 @@ CreateOutcome CreateCommand::Run(MainDialog& dialog) {
 
 CreateOutcome CreateCommand::Run(MainDialog& dialog, const std::tm& local) {
   ShellState& state = dialog.state();
-  if (state.SelectedPath.empty()) return CreateOutcome::kNothing;
-  if (!CheckWritableMedium(dialog.platform(), storage::Utf8Path(state.SelectedPath))) return CreateOutcome::kReadOnlyMedium;
-  legacy::MakeWritable(storage::Utf8Path(state.SelectedPath));
-  legacy::MakeWritable(storage::Utf8Path(state.SelectedPath).parent_path());
-  // The base dictionary's structure check belongs here, before every branch.
+  backups_.clear();
   CreateOutcome outcome = CreateOutcome::kNothing;
+  if (!state.SelectedPath.empty()) {
+    const fs::path selected = storage::Utf8Path(state.SelectedPath);
+    if (!CheckWritableMedium(dialog.platform(), selected)) return CreateOutcome::kReadOnlyMedium;
+    legacy::MakeWritable(selected);
+    legacy::MakeWritable(selected.parent_path());
+  }
+  // The base dictionary is checked on every Create, even with no file chosen.
+  if (!CheckStructure(dialog, state.base_dictionary_path, updater::kBaseDictionaryUpdated, &outcome)) return outcome;
+  if (state.SelectedPath.empty()) return outcome;
+  if (options_.check_only) {
+    if (EndsWith(state.SelectedPath, "CRZ", "crz") &&
+        !CheckStructure(dialog, state.SelectedPath, updater::kFileStructureUpdated, &outcome)) {
+      return outcome;
+    }
+    return CreateOutcome::kDone;
+  }
   if (EndsWith(state.SelectedPath, "WPX", "wpx")) return ImportCycleFile(dialog);
   if (EndsWith(state.SelectedPath, "CRZ", "crz")) {
     outcome = ExportCruiseFile(dialog, local);
@@ -240,7 +254,9 @@ CreateOutcome CreateCommand::ExportCruiseFile(MainDialog& dialog, const std::tm&
   ShellState& state = dialog.state();
   platform::Platform& platform = dialog.platform();
   const fs::path cruise_path = storage::Utf8Path(state.SelectedPath);
-  // The cruise file's structure-version check belongs here, before it is opened.
+  if (CreateOutcome stopped; !CheckStructure(dialog, state.SelectedPath, updater::kFileStructureUpdated, &stopped)) {
+    return stopped;
+  }
   std::error_code ec;
   auto opened = fs::is_regular_file(cruise_path, ec)
                     ? storage::Storage::Open(cruise_path, storage::Storage::Mode::ReadWrite, fs_)
@@ -409,6 +425,42 @@ CreateOutcome CreateCommand::ImportKeyFile(MainDialog& dialog, const std::tm& lo
   return CreateOutcome::kDone;
 }
 
+bool CreateCommand::CheckStructure(MainDialog& dialog, const std::string& path, std::string_view success_text,
+                                   CreateOutcome* outcome) {
+  const updater::StructureCheck check =
+      updater::CheckStructure(path, dialog.platform(), {success_text, options_.backup_folder, fs_});
+  if (check.code == updater::StructureUpdater::kNotOpened && path == dialog.state().base_dictionary_path) {
+    // There, but not readable: say so, and why, rather than "not found".
+    dialog.platform().ShowMessage({"Basic Data Dictionary file\n(CruiseDefault.stp) could not be read:\n" + path +
+                                       (check.detail.empty() ? "" : "\n" + check.detail) + "\nEXIT NOW!",
+                                   std::string(cruisedb::config::kProgramName), Icon::kExclamation,
+                                   platform::Buttons::kOk});
+    *outcome = CreateOutcome::kNoBaseDictionary;
+    return false;
+  }
+  for (const platform::Message& message : check.outcome.messages) dialog.platform().ShowMessage(message);
+  if (!check.backup.empty()) backups_.push_back(check.backup);
+  if (check.go_on) return true;
+  switch (check.outcome.result) {
+    case convert::Result::kInUse: *outcome = CreateOutcome::kInUse; break;
+    case convert::Result::kFailed:
+      *outcome = check.code == updater::StructureUpdater::kBackupFailed ||
+                         check.code == updater::StructureUpdater::kNotWritable
+                     ? CreateOutcome::kFailed
+                     : CreateOutcome::kStructureStopped;
+      break;
+    default:
+      *outcome = CreateOutcome::kStructureStopped;
+      if (check.code == updater::StructureUpdater::kNotOpened) {
+        const bool base = path == dialog.state().base_dictionary_path;
+        *outcome = base ? CreateOutcome::kNoBaseDictionary : CreateOutcome::kInputRefused;
+        if (!base) dialog.state().SelectedPath.clear();
+      }
+      break;
+  }
+  return false;
+}
+
 platform::CycleSelectRequest CycleSelectRequestOf(std::string_view cycle_file_text) {
   const cyclefile::CycleScan scan = cyclefile::ScanCycles(cycle_file_text);
   platform::CycleSelectRequest request;
@@ -471,11 +523,14 @@ CreateOutcome CreateCommand::ImportDumpFile(MainDialog& dialog) {
 }
 
 void InstallCreateCommand(MainDialog& dialog, std::function<void(CreateOutcome)> done,
-                          platform::UnitVariantPrompt* unit_variant_prompt) {
-  dialog.SetCreateHandler([done = std::move(done), unit_variant_prompt](MainDialog& d) {
-    CreateCommand command;
+                          platform::UnitVariantPrompt* unit_variant_prompt, CreateOptions options,
+                          std::function<void(const std::vector<std::string>&)> backups) {
+  dialog.SetCreateHandler([done = std::move(done), unit_variant_prompt, options = std::move(options),
+                           backups = std::move(backups)](MainDialog& d) {
+    CreateCommand command(nullptr, options);
     command.SetUnitVariantPrompt(unit_variant_prompt);
     const CreateOutcome outcome = command.Run(d);
+    if (backups) backups(command.backups());
     if (done) done(outcome);
   });
 }

@@ -13,6 +13,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "app/main_dialog.h"
 #include "platform/platform.h"
@@ -43,6 +44,7 @@ enum class CreateOutcome {
   kInUse,             // a file is held by another program; nothing was changed
   kMalformed,         // strict: the job file holds malformed fields or repeated records; nothing was changed
   kChoiceMissing,     // the growth-model dialog's OK had no units or no variant
+  kStructureStopped,  // a structure check ended the command (newer, unknown or no version, failed update)
 };
 
 // True for the outcomes after which the program must end.
@@ -95,10 +97,21 @@ bool HasConflictingUnitAcres(const std::filesystem::path& job_path);
 storage::Status AppendLogEntry(const std::filesystem::path& cruise_path, std::string_view msg, std::string_view date,
                                std::string_view time);
 
+struct CreateOptions {
+  // Stop after the structure checks (and any update), before any conversion.
+  bool check_only = false;
+  // Where backup copies of updated files go; empty: the current directory.
+  std::filesystem::path backup_folder;
+};
+
 class CreateCommand {
  public:
   // `fs` is for tests that inject file failures; null means the real one.
-  explicit CreateCommand(storage::FileSystem* fs = nullptr) : fs_(fs) {}
+  explicit CreateCommand(storage::FileSystem* fs = nullptr, CreateOptions options = {})
+      : fs_(fs), options_(std::move(options)) {}
+
+  // Backup copies made by the structure checks of the last Run.
+  const std::vector<std::string>& backups() const { return backups_; }
 
   // The unit and variant dialog of the growth-model export; without one the
   // export finds no dialog to show and does nothing.
@@ -113,16 +126,24 @@ class CreateCommand {
   CreateOutcome ImportKeyFile(MainDialog& dialog, const std::tm& local);
   CreateOutcome ImportCycleFile(MainDialog& dialog);
   CreateOutcome ImportDumpFile(MainDialog& dialog);
+  // Checks a file's structure version, updating an older file; shows the
+  // messages. False when the command ends here.
+  bool CheckStructure(MainDialog& dialog, const std::string& path, std::string_view success_text,
+                      CreateOutcome* outcome);
 
   CreateOutcome ExportGrowthModel(MainDialog& dialog, const std::tm& local);
 
   storage::FileSystem* fs_;
   platform::UnitVariantPrompt* unit_variant_prompt_ = nullptr;
+  CreateOptions options_;
+  std::vector<std::string> backups_;
 };
 
 // Installs the Create command into the dialog; `done` sees each outcome.
-// `unit_variant_prompt` shows the growth-model export's dialog.
+// `unit_variant_prompt` shows the growth-model export's dialog; `backups`
+// sees the backup copies the structure checks made.
 void InstallCreateCommand(MainDialog& dialog, std::function<void(CreateOutcome)> done = {},
-                          platform::UnitVariantPrompt* unit_variant_prompt = nullptr);
+                          platform::UnitVariantPrompt* unit_variant_prompt = nullptr, CreateOptions options = {},
+                          std::function<void(const std::vector<std::string>&)> backups = {});
 
 }  // namespace sw::app

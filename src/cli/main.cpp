@@ -38,7 +38,8 @@ constexpr int kExitWriteFailed = 8;         // a file could not be made writable
 constexpr int kExitBadBaseDictionary = 9;   // CruiseDefault.stp could not be read
 constexpr int kExitInUse = 10;              // a file is held by another program
 constexpr int kExitUsage = 11;              // the command line itself is wrong
-constexpr int kExitMalformed = 12;          // --strict: malformed fields or repeated records
+constexpr int kExitStructureStopped = 12;   // a structure check stopped the command
+constexpr int kExitMalformed = 13;          // --strict: malformed fields or repeated records
 
 constexpr char kExitCodeHelp[] =
     "Exit codes:\n"
@@ -56,7 +57,14 @@ constexpr char kExitCodeHelp[] =
     "  9  CruiseDefault.stp could not be read\n"
     " 10  a file is in use by another program; nothing was changed\n"
     " 11  usage error: an unknown or missing argument, or --yes with --no\n"
-    " 12  --strict was given and the job file has damaged fields or repeated records; nothing was changed";
+    " 12  the structure check stopped: the file is newer than the program, its structure\n"
+    "     version is missing or unknown, or its update failed (the file is unchanged, or\n"
+    "     at the last version whose step completed)\n"
+    " 13  --strict was given and the job file has damaged fields or repeated records; nothing was changed\n"
+    "\n"
+    "Before every conversion the structure versions of CruiseDefault.stp and of a chosen\n"
+    "cruise file are checked; an older file is updated to the current structure after a\n"
+    "backup copy (NAME_vVERSION.EXT.BAK) is written to the current directory.";
 
 constexpr char kGroHelp[] =
     "GRO files (--gro): one run is one press of OK in \"Select Units and Variants\", then Exit.\n"
@@ -150,6 +158,7 @@ int ExitCodeOf(sw::app::CreateOutcome outcome) {
     case CreateOutcome::kInUse: return kExitInUse;
     case CreateOutcome::kChoiceMissing: return kExitBadChoice;
     case CreateOutcome::kMalformed: return kExitMalformed;
+    case CreateOutcome::kStructureStopped: return kExitStructureStopped;
   }
   return kExitWriteFailed;
 }
@@ -190,6 +199,7 @@ int main(int argc, char** argv) {
   bool yes = false;
   bool no = false;
   bool strict = false;
+  bool check_only = false;
   cli.add_option("file", file, "The file to convert (.key, .crz, .wpx, .crz.dmp)")->required();
   cli.add_flag("--gro", gro, "Cruise files: write the GRO growth-model input files");
   auto* version7_flag = cli.add_flag("--version7", version7, "Cruise files: write Version 7 job and key files (after the GRO files)");
@@ -209,6 +219,9 @@ int main(int argc, char** argv) {
                "With --gro: print the unit entries and the variants offered, one per line; export nothing")
       ->needs(gro_flag)
       ->excludes(version7_flag);
+  cli.add_flag("--check-only", check_only,
+               "Only check (and when older, update) the structure of CruiseDefault.stp and of a cruise file; "
+               "convert nothing");
   auto* yes_flag = cli.add_flag("--yes", yes, "Answer Yes to every question");
   cli.add_flag("--no", no, "Answer No to every question")->excludes(yes_flag);
   CycleOptions cycle_options;
@@ -220,7 +233,7 @@ int main(int argc, char** argv) {
       ->delimiter(',');
   cli.add_flag("--list-cycles", cycle_options.list, "Cycle files: print the list of cycles and convert nothing");
   cli.add_flag("--strict", strict,
-               "Key files: fail (exit 12) when the job file has damaged numbers or repeated records, "
+               "Key files: fail (exit 13) when the job file has damaged numbers or repeated records, "
                "instead of converting with a warning");
   cli.set_version_flag("--version", std::string(sw::app::kAboutText));
   cli.footer(std::string(kCycleHelp) + "\n" + kGroHelp + "\n\n" + kExitCodeHelp);
@@ -284,8 +297,16 @@ int main(int argc, char** argv) {
   const bool at_terminal = sw::platform::IsTerminal(0) && sw::platform::IsTerminal(2);
   sw::app::OptionUnitVariantPrompt unit_variant_prompt(gro_options, std::cout, std::cerr,
                                                        at_terminal ? &std::cin : nullptr);
+  sw::app::CreateOptions options;
+  options.check_only = check_only;
   sw::app::InstallCreateCommand(
-      dialog, [&outcome](sw::app::CreateOutcome o) { outcome = o; }, &unit_variant_prompt);
+      dialog, [&outcome](sw::app::CreateOutcome o) { outcome = o; }, &unit_variant_prompt, options,
+      [](const std::vector<std::string>& backups) {
+        for (const std::string& backup : backups) {
+          std::cerr << "stumpwright-cli: the file was backed up before its structure update as " << backup
+                    << " (in the current directory)\n";
+        }
+      });
   dialog.Create();
   // Ctrl-C at a question gives up the prompt as No, which changes nothing;
   // it is still a cancel, not an answer.

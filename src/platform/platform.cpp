@@ -37,16 +37,19 @@ std::string Platform::ComputerName() const {
 #else
 
 std::string Platform::UserName() const {
-  if (const passwd* entry = getpwuid(geteuid()); entry != nullptr && entry->pw_name != nullptr) {
+  // The login name of the session first, then the account of the process.
+  for (const char* variable : {"USER", "LOGNAME"}) {
+    if (const char* user = std::getenv(variable); user != nullptr && *user != '\0') return user;
+  }
+  if (const passwd* entry = getpwuid(geteuid()); entry != nullptr && entry->pw_name != nullptr && *entry->pw_name != '\0') {
     return entry->pw_name;
   }
-  if (const char* user = std::getenv("USER"); user != nullptr) return user;
-  return "";
+  return "unknown user";
 }
 
 std::string Platform::ComputerName() const {
   std::vector<char> name(256, '\0');
-  if (gethostname(name.data(), name.size() - 1) != 0) return "";
+  if (gethostname(name.data(), name.size() - 1) != 0 || name[0] == '\0') return "unknown PC";
   return name.data();
 }
 

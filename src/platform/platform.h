@@ -120,6 +120,9 @@ class Platform {
   virtual int ReadProfileInt(const std::string& section, const std::string& key, int fallback) = 0;
   virtual void WriteProfileInt(const std::string& section, const std::string& key, int value) = 0;
 
+  // The user's login name (the environment, then the account database) and
+  // the computer's host name; "unknown user" and "unknown PC" when the
+  // system gives none.
   virtual std::string UserName() const;
   virtual std::string ComputerName() const;
 

@@ -196,7 +196,7 @@ TEST_F(CliConversion, UnreadableBaseDictionaryIsNotCalledMissing) {
 // Damaged input: a flipped byte, a NUL byte, "nan" and a control character in
 // numeric fields, and a duplicated record. Converted with exit 0 and a
 // warning that counts and lists them, also kept in the file's MessageLog;
-// --strict refuses the file with exit 12 and changes nothing.
+// --strict refuses the file with exit 13 and changes nothing.
 TEST_F(CliConversion, DamagedJobFileIsConvertedWithAWarningOrRefusedWhenStrict) {
   std::vector<std::string> lines = sw::test::Version7JobLines(6, 1, false);
   std::vector<std::size_t> b_lines;
@@ -216,7 +216,7 @@ TEST_F(CliConversion, DamagedJobFileIsConvertedWithAWarningOrRefusedWhenStrict) 
   std::ofstream(cli_.dir() / "sale.job", std::ios::binary | std::ios::trunc) << job;
 
   RunResult r = cli_.Run("", "--strict sale.key");
-  EXPECT_EQ(r.exit_code, 12) << r.err;
+  EXPECT_EQ(r.exit_code, 13) << r.err;
   EXPECT_NE(r.err.find("ERROR: " + (cli_.dir() / "sale.job").string()), std::string::npos) << r.err;
   EXPECT_NE(r.err.find("No cruise file was created; existing files are unchanged."), std::string::npos) << r.err;
   EXPECT_FALSE(fs::exists(cli_.dir() / "sale.crz"));

@@ -58,7 +58,8 @@ class ProgramCopy {
   }
 
   const fs::path& dir() const { return dir_; }
-  void AddBaseDictionary() const { std::ofstream(dir_ / "CruiseDefault.stp") << "dictionary"; }
+  // The base dictionary the build made, beside the copy.
+  void AddBaseDictionary() const { fs::copy_file(fs::path(SW_BIN_DIR) / "CruiseDefault.stp", dir_ / "CruiseDefault.stp"); }
 
   // Runs the copy in its own folder with `env` (assignments) and `args`,
   // stdin from /dev/null (NUL on Windows, where `env` must be empty).

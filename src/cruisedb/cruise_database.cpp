@@ -503,7 +503,11 @@ int CruiseDatabase::WriteLogMessage(std::string_view message, std::string_view l
     local = *clock_;
   } else {
     const std::time_t now = std::time(nullptr);
+#if defined(_WIN32)
+    localtime_s(&local, &now);
+#else
     localtime_r(&now, &local);
+#endif
   }
   char date[32];
   char time[32];

@@ -14,6 +14,14 @@
 #include <string>
 #include <string_view>
 
+// The compiler checks Format's arguments against C99 printf; MinGW's plain
+// "printf" archetype would check them against the older Microsoft one.
+#if defined(__MINGW32__)
+#define SW_PRINTF_FORMAT(format_index, first_arg) __attribute__((format(gnu_printf, format_index, first_arg)))
+#else
+#define SW_PRINTF_FORMAT(format_index, first_arg) __attribute__((format(printf, format_index, first_arg)))
+#endif
+
 namespace sw::legacy {
 
 // Reads legacy text files line by line. After each line every following
@@ -106,7 +114,7 @@ long long Atol(std::string_view text);
 // with the "C" locale's decimal point and no digit grouping. Handles the
 // flags "-+ 0", widths and precisions (also "*"), the length modifiers
 // hh h l ll z j t L and the conversions d i u o x X c s f F e E g G %.
-std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
+std::string Format(const char* format, ...) SW_PRINTF_FORMAT(1, 2);
 std::string FormatV(const char* format, va_list args);
 
 // A real number as "%<width>.<d>f" writes it, with the most decimals d, at

@@ -194,17 +194,23 @@ TEST_F(MainDialogTest, UnchangedBoxTextDoesNothing) {
 // Enter on a newly typed path only confirms it; Enter on the confirmed path
 // (shortened or not) asks for Create and keeps the ticked options.
 TEST_F(MainDialogTest, FirstEnterConfirmsSecondEnterCreates) {
+#if defined(_WIN32)
+  const std::string path = "D:\\very\\long\\folder\\name\\that\\goes\\on\\and\\on\\for\\ever\\sale7.crz";
+  const std::string other = "D:\\d\\other.key";  // a full path on Windows has a drive
+#else
   const std::string path = "/very/long/folder/name/that/goes/on/and/on/for/ever/sale7.crz";
+  const std::string other = "/d/other.key";
+#endif
   EXPECT_FALSE(dialog_.EnterInFileBox(path));
   EXPECT_EQ(dialog_.state().SelectedPath, path);
   EXPECT_TRUE(dialog_.window().version7_visible);
   dialog_.SetVersion7Option(true);
   EXPECT_TRUE(dialog_.EnterInFileBox(dialog_.window().file_box));
   EXPECT_EQ(dialog_.state().Version7Option, 1);
-  EXPECT_FALSE(dialog_.EnterInFileBox("/d/other.key"));
-  EXPECT_EQ(dialog_.state().KeyFilePath, "/d/other.key");
+  EXPECT_FALSE(dialog_.EnterInFileBox(other));
+  EXPECT_EQ(dialog_.state().KeyFilePath, other);
   EXPECT_EQ(dialog_.state().Version7Option, 0);
-  EXPECT_TRUE(dialog_.EnterInFileBox("/d/other.key"));
+  EXPECT_TRUE(dialog_.EnterInFileBox(other));
 }
 
 TEST_F(MainDialogTest, EmptiedBoxClearsTheChoice) {

@@ -66,11 +66,13 @@ TEST_F(CycleCli, CycleAndYearOptionsChooseEntries) {
   EXPECT_EQ(r.exit_code, 0) << r.err;
   EXPECT_NE(r.err.find("Stumpwright: Cruise files have been created\n"), std::string::npos) << r.err;
   EXPECT_EQ(CruiseFiles(), (std::vector<std::string>{"STAND01_12005.crz", "STAND02_12005.crz"}));
-  auto file = storage::Storage::Open(cli_.dir() / "STAND02_12005.crz", storage::Storage::Mode::ReadOnly);
-  ASSERT_TRUE(file.ok());
-  EXPECT_EQ(file->GetView("TreeTable").Size(), 1u);
-  auto cruise = file->GetView("CruiseTable");
-  EXPECT_EQ(cruise.GetText(0, static_cast<std::size_t>(cruise.ColumnIndex("CruiseNo"))), "AND02");
+  {
+    auto file = storage::Storage::Open(cli_.dir() / "STAND02_12005.crz", storage::Storage::Mode::ReadOnly);
+    ASSERT_TRUE(file.ok());
+    EXPECT_EQ(file->GetView("TreeTable").Size(), 1u);
+    auto cruise = file->GetView("CruiseTable");
+    EXPECT_EQ(cruise.GetText(0, static_cast<std::size_t>(cruise.ColumnIndex("CruiseNo"))), "AND02");
+  }  // closed before the files are removed (Windows keeps an open file)
   Clear();
 
   EXPECT_EQ(cli_.Run("", "--cycle 1,10 c.wpx").exit_code, 0);
@@ -96,8 +98,10 @@ TEST_F(CycleCli, ExistingFilesNeedYes) {
   EXPECT_EQ(r.exit_code, 6) << r.err;
   r = cli_.Run("", "--no --cycle 2 c.wpx");
   EXPECT_EQ(r.exit_code, 5) << r.err;
-  std::ifstream in(cli_.dir() / "STAND01_22010.crz");
-  EXPECT_EQ(std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>()), "old");
+  {
+    std::ifstream in(cli_.dir() / "STAND01_22010.crz");
+    EXPECT_EQ(std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>()), "old");
+  }  // closed before it is replaced (Windows replaces no open file)
   r = cli_.Run("", "--yes --cycle 2 c.wpx");
   EXPECT_EQ(r.exit_code, 0) << r.err;
   auto file = storage::Storage::Open(cli_.dir() / "STAND01_22010.crz", storage::Storage::Mode::ReadOnly);
@@ -155,8 +159,10 @@ TEST_F(DumpCli, DeclinedReplacementGivesTheWarning) {
                        "Try renaming or removing it\n"),
             std::string::npos)
       << r.err;
-  std::ifstream in(cli_.dir() / "S.CRZ");
-  EXPECT_EQ(std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>()), "old");
+  {
+    std::ifstream in(cli_.dir() / "S.CRZ");
+    EXPECT_EQ(std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>()), "old");
+  }  // closed before it is replaced (Windows replaces no open file)
   EXPECT_EQ(cli_.Run("", "--yes S.CRZ.DMP").exit_code, 0);
   auto file = storage::Storage::Open(cli_.dir() / "S.CRZ", storage::Storage::Mode::ReadOnly);
   ASSERT_TRUE(file.ok());

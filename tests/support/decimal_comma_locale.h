@@ -12,11 +12,18 @@
 #include <filesystem>
 #include <string>
 
+#if !defined(_WIN32)
 #include <unistd.h>
+#endif
 
 namespace sw::test {
 
+#if defined(_WIN32)
+// Windows names its locales by language and country.
+inline constexpr char kDecimalCommaLocale[] = "German_Germany.1252";
+#else
 inline constexpr char kDecimalCommaLocale[] = "de_DE.UTF-8";
+#endif
 
 // Makes the locale loadable in this process and in programs it starts (via
 // LOCPATH). False when it cannot be had at all.
@@ -28,6 +35,9 @@ inline bool PrepareDecimalCommaLocale() {
       std::setlocale(LC_ALL, saved.c_str());
       return true;
     }
+#if defined(_WIN32)
+    return false;
+#else
     std::filesystem::path dir = std::filesystem::temp_directory_path() / "stumpwright-test-locales";
     std::filesystem::create_directories(dir);
     const std::filesystem::path target = dir / kDecimalCommaLocale;
@@ -46,6 +56,7 @@ inline bool PrepareDecimalCommaLocale() {
     bool ok = std::setlocale(LC_ALL, kDecimalCommaLocale) != nullptr;
     std::setlocale(LC_ALL, saved.c_str());
     return ok;
+#endif
   }();
   return ready;
 }

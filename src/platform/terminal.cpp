@@ -12,12 +12,14 @@
 
 #include "storage/win32_text.h"
 #else
+#include <poll.h>
 #include <unistd.h>
 #endif
 
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
+#include <iostream>
 
 namespace sw::platform {
 namespace {
@@ -41,6 +43,19 @@ BOOL WINAPI OnConsoleEvent(DWORD event) {
   }
 }
 #else
+// Waits until standard input has something to read. False when Ctrl-C came
+// first, also when it came just before the wait began (a blocking read would
+// then wait for a line that nobody types).
+bool WaitForInput() {
+  for (;;) {
+    if (g_interrupt_flag != nullptr && *g_interrupt_flag != 0) return false;
+    pollfd p{STDIN_FILENO, POLLIN, 0};
+    const int ready = poll(&p, 1, 100);
+    if (g_interrupt_flag != nullptr && *g_interrupt_flag != 0) return false;
+    if (ready != 0) return true;  // readable, closed, or an error the read will report
+  }
+}
+
 extern "C" void OnInterrupt(int signal_number) {
   if (g_interrupt_flag == nullptr || *g_interrupt_flag != 0) {
     std::signal(signal_number, SIG_DFL);
@@ -65,6 +80,9 @@ ScriptedPlatform::Answerer TerminalAnswerer(std::optional<Button> fixed, bool in
     for (;;) {
       out << "Answer [y/n]: " << std::flush;
       std::string line;
+#if !defined(_WIN32)
+      if (&in == &std::cin && in.rdbuf()->in_avail() <= 0 && !WaitForInput()) return Button::kNo;
+#endif
       if (!std::getline(in, line)) return Button::kNo;
       line.erase(std::remove_if(line.begin(), line.end(), [](unsigned char c) { return std::isspace(c); }),
                  line.end());

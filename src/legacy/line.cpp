@@ -8,6 +8,11 @@
 #include <cstdarg>
 #include <vector>
 
+#if !defined(_WIN32)
+#include <locale.h>
+#include <stdlib.h>
+#endif
+
 namespace sw::legacy {
 
 LineReader::LineReader(const std::filesystem::path& path) : file_(path, std::ios::binary), open_(file_.is_open()) {}
@@ -207,7 +212,23 @@ bool HexOverflows(std::string_view text) {
 
 }  // namespace
 
+double AtofPortable(std::string_view text);
+
+#if !defined(_WIN32)
+// The C library's own conversion under a "C" locale object: exact for every
+// input (long hexadecimal mantissas included) and independent of the
+// process locale.
 double Atof(std::string_view text) {
+  static const locale_t c_locale = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
+  const std::string copy(text.substr(0, text.find('\0')));
+  if (c_locale == static_cast<locale_t>(nullptr)) return AtofPortable(copy);
+  return strtod_l(copy.c_str(), nullptr, c_locale);
+}
+#else
+double Atof(std::string_view text) { return AtofPortable(text); }
+#endif
+
+double AtofPortable(std::string_view text) {
   const bool negative = SkipBlanksAndSign(text);
   if (text.empty() || text[0] == '+' || text[0] == '-') return 0.0;
   double value = 0.0;

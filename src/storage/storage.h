@@ -172,6 +172,11 @@ class Bound {
   Bound() = default;
 
   value_type Get(std::size_t row) const;
+  // A text without a copy: the stored bytes when the column is stored as
+  // text, else the value converted into `scratch`. The view stays valid
+  // until the table or `scratch` changes.
+  std::string_view Peek(std::size_t row, std::string& scratch) const
+    requires(T == Type::String);
   Status Set(std::size_t row, const value_type& value) const;
   // False when the view had no such column when bound; such a handle reads
   // defaults and writes to a transient column that Commit does not keep.

@@ -646,6 +646,25 @@ typename Bound<T>::value_type Bound<T>::Get(std::size_t row) const {
 }
 
 template <Type T>
+std::string_view Bound<T>::Peek(std::size_t row, std::string& scratch) const
+  requires(T == Type::String)
+{
+  if (!impl_) return {};
+  std::size_t r;
+  int c;
+  if (!impl_->Map(row, index_, &r, &c)) return {};
+  const Table& table = *impl_->table;
+  const Cells& cells = table.cols[static_cast<std::size_t>(c)].cells;
+  if (cells.type == Type::String) return cells.materialized ? cells.items.Get(r) : std::string_view();
+  try {
+    scratch = table.GetString(r, c);
+  } catch (const std::exception&) {
+    scratch.clear();
+  }
+  return scratch;
+}
+
+template <Type T>
 Status Bound<T>::Set(std::size_t row, const value_type& value) const {
   if (!impl_) return Status::Error("the column handle is not bound to a view");
   std::size_t r;

@@ -156,7 +156,7 @@ Outcome JobKeyExporter::Export(storage::Storage& cruise_file, const fs::path& cr
   std::ostringstream key_text;
   const std::string header = legacy::keyfile::ExportKeyHeader(region, cruise_path, t, key_report);
   legacy::ExportReport job_report;
-  std::ostringstream job_text;
+  std::ostringstream job_text(legacy::jobfile::JobFileBuffer(t));
   // The bar follows the count and tree rows; messages are pumped when the
   // percentage moves and every few rows, so that Cancel and Ctrl-C work.
   int shown_percent = -1;
@@ -200,7 +200,7 @@ Outcome JobKeyExporter::Export(storage::Storage& cruise_file, const fs::path& cr
 
   storage::OutputSet set(files());
   auto text = [](const std::ostringstream& s) {
-    return [&s](std::ostream& out) { return static_cast<bool>(out << s.str()); };
+    return [&s](std::ostream& out) { return static_cast<bool>(out << s.view()); };
   };
   storage::Status st = set.WriteText(key_path.string(), text(key_text));
   if (st.ok()) st = set.WriteText(job_path.string(), text(job_text));
@@ -253,7 +253,7 @@ Outcome JobKeyExporter::AddVersion6Rewrite(storage::OutputSet& set, Version6Rewr
   legacy::ExportReport key_report;
   std::ostringstream key_text;
   legacy::ExportReport job_report;
-  std::ostringstream job_text;
+  std::ostringstream job_text(legacy::jobfile::JobFileBuffer(tables));
   const std::string header = legacy::keyfile::Version6KeyHeader(rewrite.region, rewrite.job_path, rewrite.report_path);
   if (!legacy::keyfile::WriteKeyFile(header, tables, key_report, key_text) ||
       !legacy::jobfile::WriteJobFile(tables, job_report, job_text)) {
@@ -289,7 +289,7 @@ Outcome JobKeyExporter::AddVersion6Rewrite(storage::OutputSet& set, Version6Rewr
     return true;
   };
   auto write = [&](const fs::path& target, const std::ostringstream& text) -> bool {
-    storage::Status st = set.WriteText(target.string(), [&](std::ostream& out) { return static_cast<bool>(out << text.str()); });
+    storage::Status st = set.WriteText(target.string(), [&](std::ostream& out) { return static_cast<bool>(out << text.view()); });
     if (!st.ok()) {
       outcome.result = storage::IsInUse(st) ? Result::kInUse : Result::kFailed;
       outcome.Say(storage::IsInUse(st) ? InUseMessage(st) : target.string() + " cannot be written:\n" + st.message(),

@@ -56,38 +56,50 @@ void ParseField(const RecordLayout& layout, const FieldSpec& def, std::string_vi
     diagnostics->push_back({line_number, std::string(layout.name), std::string(def.name), value.text});
 }
 
-// A printf conversion of the simple kinds the layouts use:
-// %[-][width][.precision][l](s|d|f).
-struct SimpleConversion {
-  bool left = false;
-  int width = 0;
-  int precision = -1;
-  char letter = 0;
-};
-
-bool ParseSimpleConversion(const char* format, SimpleConversion& c) {
-  if (*format++ != '%') return false;
-  if (*format == '-') {
-    c.left = true;
-    ++format;
-  }
-  while (IsDigit(*format)) c.width = c.width * 10 + (*format++ - '0');
-  if (*format == '.') {
-    ++format;
-    c.precision = 0;
-    while (IsDigit(*format)) c.precision = c.precision * 10 + (*format++ - '0');
-  }
-  if (*format == 'l') ++format;
-  c.letter = *format++;
-  return *format == '\0' && (c.letter == 's' || c.letter == 'd' || c.letter == 'f') && c.width < 64 &&
-         c.precision < 20;
+std::size_t FieldsWidth(std::span<const FieldSpec> fields) {
+  std::size_t sum = 0;
+  for (const FieldSpec& f : fields) sum += f.end - f.start;
+  return sum;
 }
 
 void AppendPadded(std::string& out, std::string_view text, const SimpleConversion& c) {
-  std::size_t pad = text.size() < static_cast<std::size_t>(c.width) ? c.width - text.size() : 0;
-  if (!c.left) out.append(pad, ' ');
-  out += text;
-  if (c.left) out.append(pad, ' ');
+  if (text.size() >= c.width) {
+    out += text;
+    return;
+  }
+  const std::size_t at = out.size();
+  out.resize(at + c.width, ' ');
+  std::memcpy(out.data() + at + (c.left ? 0 : c.width - text.size()), text.data(), text.size());
+}
+
+// `value` with `precision` decimals as printf writes it, by integer
+// arithmetic; false when the scaled value lies too near a rounding tie (or
+// is too large) for the product's rounding error to be ruled out, so that
+// the exact conversion decides.
+bool FastFixed(double value, int precision, char* buffer, std::size_t& length) {
+  static constexpr double kScale[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9};
+  if (precision < 0 || precision > 9) return false;
+  const double scaled = std::fabs(value * kScale[precision]);
+  if (!(scaled < 1e15)) return false;  // NaN too
+  const double whole = std::floor(scaled);
+  const double fraction = scaled - whole;
+  // The product is within half a unit in the last place of the exact one.
+  if (std::fabs(fraction - 0.5) <= scaled * 2.3e-16 + 1e-300) return false;
+  auto digits = static_cast<std::uint64_t>(whole) + (fraction > 0.5 ? 1 : 0);
+  char reversed[32];
+  std::size_t n = 0;
+  do {
+    reversed[n++] = static_cast<char>('0' + digits % 10);
+    digits /= 10;
+  } while (digits != 0);
+  while (n < static_cast<std::size_t>(precision) + 1) reversed[n++] = '0';
+  length = 0;
+  if (std::signbit(value)) buffer[length++] = '-';  // printf keeps the sign of a value rounded to zero
+  for (std::size_t i = n; i-- > 0;) {
+    buffer[length++] = reversed[i];
+    if (i == static_cast<std::size_t>(precision) && precision > 0) buffer[length++] = '.';
+  }
+  return true;
 }
 
 // Formats like printf, without printf's cost for the simple conversions that
@@ -104,14 +116,18 @@ void AppendField(std::string& out, const FieldSpec& def, const FieldValue& value
       return;
     }
   }
-  SimpleConversion c;
-  if (ParseSimpleConversion(def.format, c)) {
+  const SimpleConversion& c = def.simple;
+  if (c.letter != 0) {
     char buffer[400];
     switch (c.letter) {
       case 'f': {
-        if (c.precision < 0) c.precision = 6;
+        std::size_t length = 0;
+        if (FastFixed(value.real, c.precision < 0 ? 6 : c.precision, buffer, length)) {
+          AppendPadded(out, std::string_view(buffer, length), c);
+          return;
+        }
         auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value.real, std::chars_format::fixed,
-                                       c.precision);
+                                       c.precision < 0 ? 6 : c.precision);
         if (ec == std::errc()) {
           // printf prints the sign of a negative zero; to_chars does too.
           AppendPadded(out, std::string_view(buffer, static_cast<std::size_t>(end - buffer)), c);
@@ -120,7 +136,7 @@ void AppendField(std::string& out, const FieldSpec& def, const FieldValue& value
         break;
       }
       case 'd': {
-        std::int64_t v = def.format[std::strlen(def.format) - 2] == 'l' ? value.whole : ClampInt(value.whole);
+        std::int64_t v = c.is_long ? value.whole : ClampInt(value.whole);
         auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, v);
         AppendPadded(out, std::string_view(buffer, static_cast<std::size_t>(end - buffer)), c);
         return;
@@ -229,7 +245,8 @@ std::int64_t WholePart(double value) {
   return static_cast<std::int64_t>(value);
 }
 
-JobRecord::JobRecord(const RecordLayout& layout) : layout_(&layout), fields_(layout.fields.size()) {
+JobRecord::JobRecord(const RecordLayout& layout)
+    : layout_(&layout), fields_(layout.fields.size()), header_width_(FieldsWidth(layout.fields)) {
   if (!fields_.empty()) fields_[0].text = std::string(layout.code);
 }
 
@@ -244,6 +261,7 @@ void JobRecord::Parse(const RecordLayout& layout, std::string_view line, std::si
                               std::string(line.substr(nul, 10))});
     line = line.substr(0, nul);
   }
+  if (layout_ != &layout) header_width_ = FieldsWidth(layout.fields);
   layout_ = &layout;
   fields_.resize(layout.fields.size());
   for (std::size_t i = 0; i < layout.fields.size(); ++i)
@@ -261,7 +279,7 @@ void JobRecord::Parse(const RecordLayout& layout, std::string_view line, std::si
 
 int JobRecord::Int(std::size_t field) const { return ClampInt(fields_[field].whole); }
 
-void JobRecord::SetText(std::size_t field, std::string text) { fields_[field].text = std::move(text); }
+void JobRecord::SetText(std::size_t field, std::string_view text) { fields_[field].text.assign(text); }
 void JobRecord::SetReal(std::size_t field, double value) { SetRealValue(fields_[field], value); }
 void JobRecord::SetWhole(std::size_t field, std::int64_t value) { SetWholeValue(fields_[field], value); }
 
@@ -273,8 +291,8 @@ long JobRecord::AddGroup() {
   return static_cast<long>(groups_count_++);
 }
 
-void JobRecord::SetGroupText(std::size_t group, std::size_t field, std::string text) {
-  groups_[group][field].text = std::move(text);
+void JobRecord::SetGroupText(std::size_t group, std::size_t field, std::string_view text) {
+  groups_[group][field].text.assign(text);
 }
 void JobRecord::SetGroupReal(std::size_t group, std::size_t field, double value) {
   SetRealValue(groups_[group][field], value);
@@ -285,14 +303,24 @@ void JobRecord::SetGroupWhole(std::size_t group, std::size_t field, std::int64_t
 
 std::string JobRecord::Format() const {
   std::string out;
-  if (layout_ == nullptr) return out;
   out.reserve(112);
+  AppendTo(out);
+  return out;
+}
+
+std::size_t JobRecord::Width() const {
+  std::size_t total = header_width_;
+  for (std::size_t g = 0; g < groups_count_; ++g) total += FieldsWidth(layout_->groups[g].fields);
+  return total;
+}
+
+void JobRecord::AppendTo(std::string& out) const {
+  if (layout_ == nullptr) return;
   for (std::size_t i = 0; i < layout_->fields.size(); ++i) AppendField(out, layout_->fields[i], fields_[i]);
   for (std::size_t g = 0; g < groups_count_; ++g) {
     const GroupSpec& group = layout_->groups[g];
     for (std::size_t i = 0; i < group.fields.size(); ++i) AppendField(out, group.fields[i], groups_[g][i]);
   }
-  return out;
 }
 
 std::vector<NarrowedField> JobRecord::NarrowToFit() {

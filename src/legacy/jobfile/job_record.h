@@ -20,6 +20,45 @@ namespace sw::legacy::jobfile {
 // formatter writes as it stands (the format holds the text, without any %).
 enum class Conv : std::uint8_t { Text, Real, Int, Long, Literal };
 
+// A printf conversion of the simple kinds the layouts use,
+// %[-][width][.precision][l](s|d|f), parsed once when the layout is built;
+// `letter` is 0 for any other format, which printf itself formats.
+struct SimpleConversion {
+  bool left = false;
+  bool is_long = false;
+  std::uint8_t width = 0;
+  std::int8_t precision = -1;
+  char letter = 0;
+
+  static constexpr SimpleConversion Parse(const char* format) {
+    SimpleConversion c;
+    if (format == nullptr || *format++ != '%') return c;
+    auto digit = [](char d) { return d >= '0' && d <= '9'; };
+    if (*format == '-') {
+      c.left = true;
+      ++format;
+    }
+    int width = 0, precision = -1;
+    while (digit(*format) && width < 64) width = width * 10 + (*format++ - '0');
+    if (*format == '.') {
+      ++format;
+      precision = 0;
+      while (digit(*format) && precision < 20) precision = precision * 10 + (*format++ - '0');
+    }
+    if (*format == 'l') {
+      c.is_long = true;
+      ++format;
+    }
+    const char letter = *format++;
+    if (*format != '\0' || (letter != 's' && letter != 'd' && letter != 'f') || width >= 64 || precision >= 20)
+      return SimpleConversion{};
+    c.width = static_cast<std::uint8_t>(width);
+    c.precision = static_cast<std::int8_t>(precision);
+    c.letter = letter;
+    return c;
+  }
+};
+
 // One field: columns start to end-1 of the line (counted from 0).
 struct FieldSpec {
   std::string_view name;
@@ -27,6 +66,12 @@ struct FieldSpec {
   std::uint16_t end;
   Conv conv;
   const char* format;
+  SimpleConversion simple;  // `format` parsed
+
+  constexpr FieldSpec(std::string_view field_name, std::uint16_t first, std::uint16_t past, Conv conversion,
+                      const char* printf_format)
+      : name(field_name), start(first), end(past), conv(conversion), format(printf_format),
+        simple(SimpleConversion::Parse(printf_format)) {}
 };
 
 // A repeated group of fields (one log); field columns are relative to start.
@@ -109,7 +154,7 @@ class JobRecord {
   std::int64_t Whole(std::size_t field) const { return fields_[field].whole; }
   int Int(std::size_t field) const;
 
-  void SetText(std::size_t field, std::string text);
+  void SetText(std::size_t field, std::string_view text);
   void SetReal(std::size_t field, double value);
   void SetWhole(std::size_t field, std::int64_t value);
 
@@ -119,12 +164,18 @@ class JobRecord {
   // Appends an empty group (refused past the layout's last group); returns
   // its index or -1.
   long AddGroup();
-  void SetGroupText(std::size_t group, std::size_t field, std::string text);
+  // Drops every group, keeping the header fields.
+  void ClearGroups() { groups_count_ = 0; }
+  void SetGroupText(std::size_t group, std::size_t field, std::string_view text);
   void SetGroupReal(std::size_t group, std::size_t field, double value);
   void SetGroupWhole(std::size_t group, std::size_t field, std::int64_t value);
 
   // The record as one line, without the line end, with each field's format.
   std::string Format() const;
+  // The same line appended to `out`, so that a writer can reuse one buffer.
+  void AppendTo(std::string& out) const;
+  // The width of the line Format writes when every field keeps its columns.
+  std::size_t Width() const;
 
   // Gives every real field whose number is wider than its columns the most
   // decimals that fit, rounded. Returns the fields so narrowed; a field whose
@@ -136,6 +187,7 @@ class JobRecord {
   std::vector<FieldValue> fields_;
   std::vector<std::vector<FieldValue>> groups_;  // capacity kept between parses
   std::size_t groups_count_ = 0;
+  std::size_t header_width_ = 0;  // columns of the layout's fields
 };
 
 // The record code of the layout, its fields and its groups in printf terms:

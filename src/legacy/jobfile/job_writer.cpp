@@ -50,12 +50,6 @@ std::string UpperTrimmed(std::string_view text) {
 
 bool IsBlank(std::string_view text) { return text.find_first_not_of(' ') == std::string_view::npos; }
 
-std::size_t Width(std::span<const FieldSpec> fields) {
-  std::size_t width = 0;
-  for (const FieldSpec& f : fields) width += f.end - f.start;
-  return width;
-}
-
 // A field's text as its format writes it.
 std::string FieldText(const FieldSpec& def, const std::string& text, double real, std::int64_t whole) {
   std::string_view format(def.format);
@@ -90,8 +84,25 @@ class Binder {
 struct LogRun {
   std::size_t first;
   std::size_t count;
-  std::size_t next;  // index of the next run of the same tree, or npos
+  std::size_t next;  // index of the next run of the same tree, or SIZE_MAX
+  bool head;         // the tree's first run
 };
+
+// Case-folded equality of A-Z, as FoldedKey compares one part.
+bool FoldedEqual(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    char x = a[i], y = b[i];
+    if (x == y) continue;
+    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
+    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
+    if (x != y) return false;
+  }
+  return true;
+}
+
+// Lines are gathered and handed to the stream in blocks of about this size.
+constexpr std::size_t kFlushBytes = 1 << 16;
 
 // Writes the record groups of one job file.
 class JobFileComposer {
@@ -105,11 +116,14 @@ class JobFileComposer {
 
  private:
   void Emit(const JobRecord& record, std::string_view table, std::size_t row);
+  void Flush();
+  // A text column's value, valid until the next call.
+  std::string_view Text(const BoundString& column, std::size_t row) { return column.Peek(row, scratch_); }
   // After each count or tree row; false once the caller asked to stop.
   bool Tick();
   void Refuse(const JobRecord& record, std::string_view table, std::size_t row);
   void SetKey(JobRecord& r, const BoundString& stratum, const BoundString& unit, const BoundString& plot,
-              const BoundString& tree, std::size_t row) const;
+              const BoundString& tree, std::size_t row);
 
   std::string WriteCruiseRecord();
   void WriteUnitRecords();
@@ -122,7 +136,12 @@ class JobFileComposer {
   std::string LookupCruiseMethod(const std::string& stratum);
 
   void BuildLogIndex();
-  bool CarriesLogVolumes(std::size_t run) const;
+  // The hash key of a log row's tree.
+  void RunKey(std::size_t row, std::string& key);
+  bool CarriesLogVolumes(std::size_t run);
+  // The first run of the tree's logs that is not yet written, or SIZE_MAX.
+  std::size_t FindLogRun(const JobRecord& tree);
+  void BuildTreePlots();
 
   const cruisedb::CruiseTables& t_;
   ExportReport& report_;
@@ -132,7 +151,10 @@ class JobFileComposer {
   bool stopped_ = false;
   std::string cruise_no_ = "     ";
   std::optional<std::unordered_map<std::string, std::string>> methods_;
-  std::unordered_set<std::string> tree_plots_;  // Stratum, CutUnit, Plot of every tree
+  std::optional<std::unordered_set<std::string>> tree_plots_;  // Stratum, CutUnit, Plot of every tree
+  std::string buffer_;   // lines not yet handed to the stream
+  std::string scratch_;  // for Text
+  std::string key_;      // reused for hash keys
 
   struct LogColumns {
     BoundString Stratum, CutUnit, Plot, Tree, LogNum, Grade, Sort;
@@ -142,21 +164,30 @@ class JobFileComposer {
   };
   std::optional<LogColumns> log_;
   std::vector<LogRun> runs_;
-  std::unordered_map<std::string, std::size_t> tree_logs_;  // tree key -> first run
+  std::unordered_map<std::string, std::pair<std::size_t, std::size_t>> tree_logs_;  // key -> first, last run
   std::vector<bool> run_written_;
+  JobRecord log_7c_{kLog7C}, log_7d_{kLog7D};  // reused for every tree
+  std::size_t next_run_ = 0;
+  bool sorted_runs_ = true;  // the runs' keys increase, so no tree has two runs  // the run expected for the next tree when logs follow the trees' order
 };
 
+// The record is formatted straight into the output buffer and taken back
+// out when it does not keep its columns.
 void JobFileComposer::Emit(const JobRecord& record, std::string_view table, std::size_t row) {
-  std::string line = record.Format();
-  const RecordLayout& layout = *record.layout();
-  std::size_t width = Width(layout.fields);
-  for (std::size_t g = 0; g < record.GroupCount(); ++g) width += Width(layout.groups[g].fields);
-  auto keeps_columns = [&](const std::string& text) {
-    return text.size() == width && text.find_first_of("\n\r") == std::string::npos;
+  const std::size_t start = buffer_.size();
+  record.AppendTo(buffer_);
+  const std::size_t width = record.Width();
+  auto keeps_columns = [&](std::string_view text) {
+    if (text.size() != width) return false;
+    bool line_end = false;  // no early exit, so that the loop vectorizes
+    for (char c : text) line_end |= (c == '\n') | (c == '\r');
+    return !line_end;
   };
-  if (!keeps_columns(line)) {
+  if (!keeps_columns(std::string_view(buffer_).substr(start))) {
     // Numbers wider than their columns at the format's decimals are written
     // with fewer decimals; each one is listed for the user.
+    std::string line = buffer_.substr(start);
+    buffer_.resize(start);
     JobRecord narrowed = record;
     std::vector<NarrowedField> fields = narrowed.NarrowToFit();
     std::string retry = fields.empty() ? line : narrowed.Format();
@@ -167,11 +198,19 @@ void JobFileComposer::Emit(const JobRecord& record, std::string_view table, std:
     for (const NarrowedField& f : fields)
       report_.Note(std::string(table) + " row " + std::to_string(row + 1) + ", " + std::string(f.field) + " \"" +
                    f.before + "\" is written as \"" + f.after + "\" (fewer decimals fit its columns)");
-    line = std::move(retry);
+    buffer_ += retry;
   }
-  if (report_.refused()) return;  // the file will not be kept
-  line += '\n';
-  out_ << line;
+  if (report_.refused()) {  // the file will not be kept
+    buffer_.resize(start);
+    return;
+  }
+  buffer_ += '\n';
+  if (buffer_.size() >= kFlushBytes) Flush();
+}
+
+void JobFileComposer::Flush() {
+  out_.write(buffer_.data(), static_cast<std::streamsize>(buffer_.size()));
+  buffer_.clear();
 }
 
 // Names every field of the record that does not fit its columns.
@@ -202,12 +241,12 @@ void JobFileComposer::Refuse(const JobRecord& record, std::string_view table, st
 }
 
 void JobFileComposer::SetKey(JobRecord& r, const BoundString& stratum, const BoundString& unit,
-                             const BoundString& plot, const BoundString& tree, std::size_t row) const {
+                             const BoundString& plot, const BoundString& tree, std::size_t row) {
   r.SetText(kCruiseNo, cruise_no_);
-  r.SetText(kStratum, stratum.Get(row));
-  r.SetText(kCutUnit, unit.Get(row));
-  r.SetText(kPlot, plot.Get(row));
-  r.SetText(kTree, tree.Get(row));
+  r.SetText(kStratum, stratum.Peek(row, scratch_));
+  r.SetText(kCutUnit, unit.Peek(row, scratch_));
+  r.SetText(kPlot, plot.Peek(row, scratch_));
+  r.SetText(kTree, tree.Peek(row, scratch_));
 }
 
 void JobFileComposer::Write() {
@@ -227,6 +266,7 @@ void JobFileComposer::Write() {
   if (t_.counts.Size() > 0) WriteCountRecords();
   if (!stopped_ && (t_.trees.Size() > 0 || t_.logs.Size() > 0)) WriteTreeRecords();
   if (!stopped_) WriteNullPlotRecords();
+  Flush();
 }
 
 bool JobFileComposer::Tick() {
@@ -400,36 +440,81 @@ void JobFileComposer::BuildLogIndex() {
                     bind(col::Length),     bind(col::PctSeenDef), bind(col::PctRecChip), bind(col::SEDi),
                     bind(col::LEDi),       bind(col::GBDFT),   bind(col::GCUFT),  bind(col::NBDFT),
                     bind(col::NCUFT)};
-  const LogColumns& l = *log_;
-  std::unordered_map<std::string, std::size_t> last_run;
   std::string previous;
   for (std::size_t row = 0; row < v.Size(); ++row) {
-    std::string key = FoldedKey({l.Stratum.Get(row), l.CutUnit.Get(row), l.Plot.Get(row), l.Tree.Get(row)});
-    if (row > 0 && key == previous) {
+    RunKey(row, key_);
+    if (row > 0 && key_ == previous) {
       ++runs_.back().count;
       continue;
     }
-    runs_.push_back(LogRun{row, 1, SIZE_MAX});
-    std::size_t run = runs_.size() - 1;
-    auto [it, added] = last_run.try_emplace(key, run);
-    if (added)
-      tree_logs_.emplace(key, run);
-    else {
-      runs_[it->second].next = run;
-      it->second = run;
-    }
-    previous = std::move(key);
+    if (row > 0 && !(previous < key_)) sorted_runs_ = false;
+    runs_.push_back(LogRun{row, 1, SIZE_MAX, true});
+    previous.swap(key_);
   }
   run_written_.assign(runs_.size(), false);
+  if (sorted_runs_) return;  // every run is a tree of its own, found by binary search
+  // Otherwise later runs of a tree are chained to its first through a hash index.
+  tree_logs_.reserve(runs_.size());
+  for (std::size_t run = 0; run < runs_.size(); ++run) {
+    RunKey(runs_[run].first, key_);
+    auto [it, added] = tree_logs_.try_emplace(key_, run, run);
+    if (!added) {
+      runs_[run].head = false;
+      runs_[it->second.second].next = run;
+      it->second.second = run;
+    }
+  }
+}
+
+void JobFileComposer::RunKey(std::size_t row, std::string& key) {
+  const LogColumns& l = *log_;
+  key.clear();
+  for (const BoundString* part : {&l.Stratum, &l.CutUnit, &l.Plot, &l.Tree}) AppendKeyPart(key, part->Peek(row, scratch_));
+}
+
+// Logs usually follow their trees in order: the next run is tried first by
+// comparing its key with the tree's, before any hash key is built.
+std::size_t JobFileComposer::FindLogRun(const JobRecord& tree) {
+  while (next_run_ < runs_.size() && (!runs_[next_run_].head || run_written_[next_run_])) ++next_run_;
+  std::size_t run = SIZE_MAX;
+  if (next_run_ < runs_.size()) {
+    const LogColumns& l = *log_;
+    const std::size_t row = runs_[next_run_].first;
+    if (FoldedEqual(tree.Text(kStratum), l.Stratum.Peek(row, scratch_)) &&
+        FoldedEqual(tree.Text(kCutUnit), l.CutUnit.Peek(row, scratch_)) &&
+        FoldedEqual(tree.Text(kPlot), l.Plot.Peek(row, scratch_)) &&
+        FoldedEqual(tree.Text(kTree), l.Tree.Peek(row, scratch_)))
+      run = next_run_;
+  }
+  if (run == SIZE_MAX) {
+    key_.clear();
+    for (std::size_t part : {kStratum, kCutUnit, kPlot, kTree}) AppendKeyPart(key_, tree.Text(part));
+    if (sorted_runs_) {
+      std::string probe;
+      auto it = std::partition_point(runs_.begin(), runs_.end(), [&](const LogRun& r) {
+        RunKey(r.first, probe);
+        return probe < key_;
+      });
+      if (it == runs_.end()) return SIZE_MAX;
+      RunKey(it->first, probe);
+      if (probe != key_) return SIZE_MAX;
+      run = static_cast<std::size_t>(it - runs_.begin());
+    } else {
+      auto it = tree_logs_.find(key_);
+      if (it == tree_logs_.end()) return SIZE_MAX;
+      run = it->second.first;
+    }
+  }
+  return run_written_[run] ? SIZE_MAX : run;
 }
 
 // True when a log of the tree holds what only a 7D record carries.
-bool JobFileComposer::CarriesLogVolumes(std::size_t run) const {
+bool JobFileComposer::CarriesLogVolumes(std::size_t run) {
   const LogColumns& l = *log_;
   for (; run != SIZE_MAX; run = runs_[run].next)
     for (std::size_t row = runs_[run].first; row < runs_[run].first + runs_[run].count; ++row)
       if (l.SEDi.Get(row) != 0 || l.LEDi.Get(row) != 0 || l.Length.Get(row) != 0 || l.GBDFT.Get(row) != 0 ||
-          l.GCUFT.Get(row) != 0 || l.NBDFT.Get(row) != 0 || l.NCUFT.Get(row) != 0 || !IsBlank(l.Sort.Get(row)))
+          l.GCUFT.Get(row) != 0 || l.NBDFT.Get(row) != 0 || l.NCUFT.Get(row) != 0 || !IsBlank(l.Sort.Peek(row, scratch_)))
         return true;
   return false;
 }
@@ -464,16 +549,15 @@ void JobFileComposer::WriteTreeRecords() {
   for (std::size_t row = 0; row < v.Size(); ++row) {
     if (!Tick()) return;
     SetKey(a, Stratum, CutUnit, Plot, Tree, row);
-    tree_plots_.insert(FoldedKey({a.Text(kStratum), a.Text(kCutUnit), a.Text(kPlot)}));
-    std::string cm = CM.Get(row);
-    a.SetText(t7aSp, Sp.Get(row));
-    a.SetText(t7aProdP, ProdP.Get(row));
-    a.SetText(t7aProdS, ProdS.Get(row));
-    a.SetText(t7aSG, SG.Get(row));
-    a.SetText(t7aCL, CL.Get(row));
-    a.SetText(t7aCM, cm);
-    a.SetText(t7aUOMP, UOMP.Get(row));
-    a.SetText(t7a3Pcode, ThreePcode.Get(row));
+    a.SetText(t7aSp, Text(Sp, row));
+    a.SetText(t7aProdP, Text(ProdP, row));
+    a.SetText(t7aProdS, Text(ProdS, row));
+    a.SetText(t7aSG, Text(SG, row));
+    a.SetText(t7aCL, Text(CL, row));
+    a.SetText(t7aCM, Text(CM, row));
+    const std::string& cm = a.Text(t7aCM);
+    a.SetText(t7aUOMP, Text(UOMP, row));
+    a.SetText(t7a3Pcode, Text(ThreePcode, row));
     a.SetReal(t7aCDefP, CDefP.Get(row));
     a.SetReal(t7aHDefP, HDefP.Get(row));
     a.SetReal(t7aSDefP, SDefP.Get(row));
@@ -482,22 +566,28 @@ void JobFileComposer::WriteTreeRecords() {
     a.SetReal(t7aHDefS, HDefS.Get(row));
     a.SetReal(t7aSDefS, SDefS.Get(row));
     a.SetReal(t7aSlopePct, SlopePct.Get(row));
-    a.SetText(t7aInitials, Initials.Get(row));
-    a.SetText(t7aYC, YC.Get(row));
-    a.SetText(t7aLD, LD.Get(row));
-    a.SetText(t7aContrSpec, ContrSpec.Get(row));
-    a.SetText(t7aTreeGrade, TreeGrade.Get(row));
+    a.SetText(t7aInitials, Text(Initials, row));
+    a.SetText(t7aYC, Text(YC, row));
+    a.SetText(t7aLD, Text(LD, row));
+    a.SetText(t7aContrSpec, Text(ContrSpec, row));
+    a.SetText(t7aTreeGrade, Text(TreeGrade, row));
     a.SetReal(t7aHgtFLL, HgtFLL.Get(row));
     a.SetWhole(t7aPoleLen, PoleLen.Get(row));
-    a.SetText(t7aClear, Clear.Get(row));
-    a.SetText(t7aCR, CR.Get(row));
+    a.SetText(t7aClear, Text(Clear, row));
+    a.SetText(t7aCR, Text(CR, row));
     std::int64_t kpi = KPI.Get(row);
-    auto parts = SplitKpi(kpi, 0);
-    if (parts.empty()) report_.Refuse(table::TreeTable, row, col::KPI.name, std::to_string(kpi), "is too large");
-    for (std::size_t i = 0; i < parts.size(); ++i) {
-      a.SetWhole(t7aKPI, parts[i].first);
-      a.SetReal(t7aTreeCnt, i + 1 == parts.size() ? static_cast<double>(TreeCnt.Get(row)) : 0.0);
+    if (kpi <= kMaxKpi) {  // one record, as nearly every tree has
+      a.SetWhole(t7aKPI, kpi);
+      a.SetReal(t7aTreeCnt, static_cast<double>(TreeCnt.Get(row)));
       Emit(a, table::TreeTable, row);
+    } else {
+      auto parts = SplitKpi(kpi, 0);
+      if (parts.empty()) report_.Refuse(table::TreeTable, row, col::KPI.name, std::to_string(kpi), "is too large");
+      for (std::size_t i = 0; i < parts.size(); ++i) {
+        a.SetWhole(t7aKPI, parts[i].first);
+        a.SetReal(t7aTreeCnt, i + 1 == parts.size() ? static_cast<double>(TreeCnt.Get(row)) : 0.0);
+        Emit(a, table::TreeTable, row);
+      }
     }
 
     if (cm != "C" && cm != "c") {
@@ -505,7 +595,7 @@ void JobFileComposer::WriteTreeRecords() {
       b.SetReal(t7bDBH, DBH.Get(row));
       b.SetReal(t7bDRCOB, DRCOB.Get(row));
       b.SetReal(t7bTotHt, TotHt.Get(row));
-      b.SetText(t7bMrchHtT, MrchHtT.Get(row));
+      b.SetText(t7bMrchHtT, Text(MrchHtT, row));
       b.SetWhole(t7bMrchHtLL, MrchHtLL.Get(row));
       b.SetReal(t7bMrchHtP, MrchHtP.Get(row));
       b.SetReal(t7bMrchHtS, MrchHtS.Get(row));
@@ -518,7 +608,7 @@ void JobFileComposer::WriteTreeRecords() {
       b.SetReal(t7bDBHDBT, DBHDBT.Get(row));
       b.SetReal(t7bTopDIBP, TopDIBP.Get(row));
       b.SetReal(t7bTopDIBS, TopDIBS.Get(row));
-      b.SetText(t7bDefectCode, DefectCode.Get(row));
+      b.SetText(t7bDefectCode, Text(DefectCode, row));
       b.SetWhole(t7bHt2Def, Ht2Def.Get(row));
       b.SetReal(t7bDiamDefPt, DiamDefPt.Get(row));
       b.SetReal(t7bVoidPct, VoidPct.Get(row));
@@ -526,66 +616,64 @@ void JobFileComposer::WriteTreeRecords() {
     }
 
     if (log_) {
-      auto it = tree_logs_.find(FoldedKey({a.Text(kStratum), a.Text(kCutUnit), a.Text(kPlot), a.Text(kTree)}));
-      if (it != tree_logs_.end() && !run_written_[it->second]) {
+      if (std::size_t run = FindLogRun(a); run != SIZE_MAX) {
         // Logs with values only a 7D record carries are written as 7D even
         // when the file's first log asks for 7C, so that no volume is lost.
-        WriteLogRecords(it->second, volume_mode || CarriesLogVolumes(it->second));
-        run_written_[it->second] = true;
+        WriteLogRecords(run, volume_mode || CarriesLogVolumes(run));
+        run_written_[run] = true;
       }
     }
 
-    std::string remarks = Remarks.Get(row);
-    if (!remarks.empty()) {
+    if (std::string_view remarks = Text(Remarks, row); !remarks.empty()) {
+      e.SetText(r7eRemarks, remarks);
       SetKey(e, Stratum, CutUnit, Plot, Tree, row);
-      e.SetText(r7eRemarks, std::move(remarks));
       Emit(e, table::TreeTable, row);
     }
   }
 
-  for (const auto& [key, run] : tree_logs_)
-    if (!run_written_[run])
+  for (std::size_t run = 0; run < runs_.size(); ++run)
+    if (runs_[run].head && !run_written_[run])
       report_.Note(std::string(table::LogTable) + " row " + std::to_string(runs_[run].first + 1) +
                    ": no tree of TreeTable has its key; its logs are not written");
 }
 
 void JobFileComposer::WriteLogRecords(std::size_t run, bool volume_records) {
   const LogColumns& l = *log_;
-  JobRecord r(volume_records ? kLog7D : kLog7C);
+  JobRecord& r = volume_records ? log_7d_ : log_7c_;
+  r.ClearGroups();
   std::size_t first = runs_[run].first;
   SetKey(r, l.Stratum, l.CutUnit, l.Plot, l.Tree, first);
   std::size_t line_row = first;
   for (; run != SIZE_MAX; run = runs_[run].next) {
     for (std::size_t row = runs_[run].first; row < runs_[run].first + runs_[run].count; ++row) {
-      std::string log_num = l.LogNum.Get(row);
+      std::string_view log_num = Text(l.LogNum, row);
       if (IsBlank(log_num))  // the reader stops at a blank log number
-        report_.Refuse(table::LogTable, row, col::LogNum.name, log_num, "a log needs a log number");
+        report_.Refuse(table::LogTable, row, col::LogNum.name, std::string(log_num), "a log needs a log number");
       if (volume_records) {
-        r.SetText(l7dLogNum, std::move(log_num));
+        r.SetText(l7dLogNum, log_num);
         r.SetReal(l7dSEDi, l.SEDi.Get(row));
         r.SetWhole(l7dLEDi, static_cast<std::int64_t>(l.LEDi.Get(row)));
         r.SetWhole(l7dLength, l.Length.Get(row));
-        r.SetText(l7dGrade, l.Grade.Get(row));
+        r.SetText(l7dGrade, Text(l.Grade, row));
         r.SetReal(l7dGBDFT, l.GBDFT.Get(row));
         r.SetReal(l7dGCUFT, l.GCUFT.Get(row));
         r.SetReal(l7dNBDFT, l.NBDFT.Get(row));
         r.SetReal(l7dNCUFT, l.NCUFT.Get(row));
         r.SetReal(l7dPctRecChip, l.PctRecChip.Get(row));
         r.SetReal(l7dPctSeenDef, l.PctSeenDef.Get(row));
-        r.SetText(l7dSort, l.Sort.Get(row));
+        r.SetText(l7dSort, Text(l.Sort, row));
         Emit(r, table::LogTable, row);
         continue;
       }
       if (r.GroupCount() == 0) line_row = row;
       auto g = static_cast<std::size_t>(r.AddGroup());
-      r.SetGroupText(g, l7cLogNum, std::move(log_num));
-      r.SetGroupText(g, l7cGrade, l.Grade.Get(row));
+      r.SetGroupText(g, l7cLogNum, log_num);
+      r.SetGroupText(g, l7cGrade, Text(l.Grade, row));
       r.SetGroupReal(g, l7cPctSeenDef, l.PctSeenDef.Get(row));
       r.SetGroupReal(g, l7cPctRecChip, l.PctRecChip.Get(row));
       if (r.GroupCount() == kLog7CGroups.size()) {
         Emit(r, table::LogTable, line_row);
-        r = JobRecord(kLog7C);
-        SetKey(r, l.Stratum, l.CutUnit, l.Plot, l.Tree, first);
+        r.ClearGroups();
       }
     }
   }
@@ -604,6 +692,18 @@ std::string JobFileComposer::LookupCruiseMethod(const std::string& stratum) {
   return it == methods_->end() ? std::string() : it->second;
 }
 
+// Only a file with null plots needs to know which plots hold trees.
+void JobFileComposer::BuildTreePlots() {
+  tree_plots_.emplace();
+  const View& v = t_.trees;
+  auto Stratum = v.Bind(col::Stratum), CutUnit = v.Bind(col::CutUnit), Plot = v.Bind(col::Plot);
+  for (std::size_t row = 0; row < v.Size(); ++row) {
+    key_.clear();
+    for (const BoundString* part : {&Stratum, &CutUnit, &Plot}) AppendKeyPart(key_, part->Peek(row, scratch_));
+    tree_plots_->insert(key_);
+  }
+}
+
 void JobFileComposer::WriteNullPlotRecords() {
   const View& v = t_.plots;
   if (v.Size() == 0) return;
@@ -614,7 +714,8 @@ void JobFileComposer::WriteNullPlotRecords() {
   for (std::size_t row = 0; row < v.Size(); ++row) {
     if (NullPlot.Get(row) != 1) continue;
     std::string stratum = Stratum.Get(row), unit = CutUnit.Get(row), plot = Plot.Get(row);
-    if (tree_plots_.contains(FoldedKey({stratum, unit, plot}))) continue;
+    if (!tree_plots_) BuildTreePlots();
+    if (tree_plots_->contains(FoldedKey({stratum, unit, plot}))) continue;
     // Methods are compared as the import stores them: trimmed, upper case.
     std::string method = UpperTrimmed(LookupCruiseMethod(stratum));
     bool three_p_point = method == "3PPNT";
@@ -640,6 +741,16 @@ std::vector<std::pair<std::int64_t, std::int64_t>> SplitKpi(std::int64_t kpi, st
   std::vector<std::pair<std::int64_t, std::int64_t>> parts(static_cast<std::size_t>(full), {kMaxKpi, 0});
   parts.emplace_back(kpi - kMaxKpi * full, count);
   return parts;
+}
+
+std::string JobFileBuffer(const cruisedb::CruiseTables& tables) {
+  // 7A and 7B of a tree take about 216 bytes, a 7D log about 80; every other
+  // record is at most a line of 112.
+  const std::size_t others = tables.cruise.Size() + 2 * tables.units.Size() + 8 * tables.strata.Size() +
+                             tables.counts.Size() + tables.plots.Size();
+  std::string buffer;
+  buffer.reserve(216 * tables.trees.Size() + 80 * tables.logs.Size() + 112 * others + kFlushBytes);
+  return buffer;
 }
 
 bool WriteJobFile(const cruisedb::CruiseTables& tables, ExportReport& report, std::ostream& out) {

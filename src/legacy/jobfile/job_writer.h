@@ -32,6 +32,11 @@ using RowProgress = std::function<bool(std::size_t done, std::size_t total)>;
 bool WriteJobFile(const cruisedb::CruiseTables& tables, ExportReport& report, std::ostream& out,
                   const RowProgress& progress);
 
+
+// An empty string with room for about the job file of `tables`, so that a
+// std::ostringstream made from it does not grow and copy piece by piece.
+std::string JobFileBuffer(const cruisedb::CruiseTables& tables);
+
 }  // namespace sw::legacy::jobfile
 
 namespace sw::legacy::jobfile {

@@ -461,6 +461,36 @@ TEST_F(ExportTest, LogsOfATreeAreNeverCutOffAndOrphanLogsAreReported) {
   EXPECT_NE(report_.NotesText("l.job").find("LogTable row 7"), std::string::npos);
 }
 
+// Logs sorted by tree while the trees are not: each tree still gets its own
+// logs, once, whatever the case of its key, and a repeated tree gets none.
+TEST_F(ExportTest, SortedLogsFindTreesInAnyOrder) {
+  CruiseFile file(dir_ / "s.crz");
+  auto& t = file.tables();
+  auto key = [&](storage::View& v, long r, std::string plot, std::string tree) {
+    EXPECT_TRUE(v.Bind(col::Stratum).Set(r, " 1").ok());
+    EXPECT_TRUE(v.Bind(col::CutUnit).Set(r, "  1").ok());
+    EXPECT_TRUE(v.Bind(col::Plot).Set(r, plot).ok());
+    EXPECT_TRUE(v.Bind(col::Tree).Set(r, tree).ok());
+  };
+  for (const char* tree : {"  3", "  1", " a2", "  1"}) {
+    long r = t.trees.Add();
+    key(t.trees, r, "   1", tree);
+    EXPECT_TRUE(t.trees.Bind(col::CM).Set(r, "C").ok());
+  }
+  for (const auto& [tree, logs] : {std::pair{"  1", 2}, {"  3", 3}, {" A2", 1}})
+    for (int i = 1; i <= logs; ++i) {
+      long r = t.logs.Add();
+      key(t.logs, r, "   1", tree);
+      EXPECT_TRUE(t.logs.Bind(col::LogNum).Set(r, std::to_string(i)).ok());
+    }
+  ASSERT_TRUE(WriteJob(dir_ / "s.job", t));
+  std::vector<std::string> order;  // tree of each line, and how many logs a 7C holds
+  for (const std::string& line : SplitLines(test::ReadFile(dir_ / "s.job")))
+    order.push_back(line.substr(0, 2) + line.substr(16, 3) + (line.starts_with("7C") ? std::to_string((line.size() - 19) / 10) : ""));
+  EXPECT_EQ(order, (std::vector<std::string>{"7A  3", "7C  33", "7A  1", "7C  12", "7A a2", "7C A21", "7A  1"}));
+  EXPECT_EQ(report_.NotesText("s.job").find("no tree of TreeTable"), std::string::npos);
+}
+
 // ------------------------------------------------------------- refusals ---
 
 TEST_F(ExportTest, ValuesThatDoNotFitAreRefusedAndNothingIsWritten) {

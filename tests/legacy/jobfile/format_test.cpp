@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstdio>
 #include <random>
+#include <vector>
 
 #include "legacy/jobfile/job_record.h"
 
@@ -66,6 +67,33 @@ TEST(RecordFormatTest, MatchesPrintfForEveryKindOfField) {
                            Printf("%10lld", static_cast<long long>(v * 1000)) + Printf("%3s", text) +
                            Printf("%-4s", text) + Printf("%s", text) + Printf("%6.1f", v);
     ASSERT_EQ(record.Format(), expected) << "value " << v;
+  }
+}
+
+// Reals are rounded as printf rounds the exact binary value: ties of
+// binary fractions go to even, and the neighbours of a decimal tie go the
+// way their exact value lies, at every precision and magnitude.
+TEST(RecordFormatTest, RoundsRealsNearTiesAsPrintfDoes) {
+  static constexpr std::array<FieldSpec, 4> kFields{
+      FieldSpec{"p0", 0, 20, Conv::Real, "%20.0f"}, FieldSpec{"p1", 20, 40, Conv::Real, "%20.1f"},
+      FieldSpec{"p2", 40, 60, Conv::Real, "%20.2f"}, FieldSpec{"p4", 60, 80, Conv::Real, "%20.4f"}};
+  static const RecordLayout kLayout{"ties", "", kFields};
+  std::mt19937_64 random(11);
+  std::uniform_int_distribution<long long> whole(-2000000, 2000000);
+  std::vector<double> values{0.5, 1.5, 2.5, -0.5, -2.5, 0.125, 0.375, -0.625, 0.05, 0.15, 0.25, 0.35, 1.005,
+                             2.675, 1e14 + 0.5, 999999999999999.5, 4503599627370497.0, 1e15, -1e15, 1e-320};
+  for (int i = 0; i < 20000; ++i) {
+    const double scale = std::pow(10.0, static_cast<int>(random() % 5));
+    const double tie = (static_cast<double>(whole(random)) + 0.5) / scale;
+    values.push_back(tie);
+    values.push_back(std::nextafter(tie, 0.0));
+    values.push_back(std::nextafter(tie, tie > 0 ? 1e300 : -1e300));
+  }
+  for (double v : values) {
+    JobRecord record(kLayout);
+    for (std::size_t f = 0; f < kFields.size(); ++f) record.SetReal(f, v);
+    ASSERT_EQ(record.Format(), Printf("%20.0f", v) + Printf("%20.1f", v) + Printf("%20.2f", v) + Printf("%20.4f", v))
+        << "value " << v;
   }
 }
 

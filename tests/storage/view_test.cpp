@@ -196,3 +196,40 @@ TEST(Replace, RowsOutsideEitherViewAreRefusedAndChangeNothing) {
 
 }  // namespace
 }  // namespace sw::storage::testing
+
+namespace sw::storage::testing {
+namespace {
+
+// Peek gives what Get gives: the stored bytes of a text column read from the
+// file (in place), a number column's text through the scratch string, the
+// default outside the rows and for a missing column, and base rows through
+// a sorted view.
+TEST(Peek, ReadsWhatGetReadsWithoutACopy) {
+  ScratchDir dir;
+  const auto path = dir / "peek.mk4";
+  {
+    auto s = Storage::Open(path, Storage::Mode::ReadWrite);
+    ASSERT_TRUE(s.ok());
+    View v = s->GetAs("v[text:S,num:I,real:D]").value();
+    for (int i = 0; i < 40; ++i) v.Add(Row().Set(kText, Pattern(static_cast<std::size_t>(i % 7), static_cast<char>(i))).Set(kNum, 40 - i).Set(kReal, i / 4.0));
+    ASSERT_TRUE(s->Commit().ok());
+  }
+  Opened back = Reopen(path, "v");
+  const BoundString text = back.view.Bind(kText);
+  const BoundString num_as_text = back.view.Bind(StringColumn("num"));
+  const BoundString missing = back.view.Bind(StringColumn("none"));
+  std::string scratch;
+  for (std::size_t r : {0u, 5u, 39u, 17u, 16u, 3u}) {  // in order and out of order
+    EXPECT_EQ(text.Peek(r, scratch), text.Get(r)) << r;
+    EXPECT_EQ(num_as_text.Peek(r, scratch), std::to_string(40 - r)) << r;
+    EXPECT_EQ(missing.Peek(r, scratch), "") << r;
+  }
+  EXPECT_EQ(text.Peek(40, scratch), "");
+  const View sorted = back.view.SortOn({"num"}).value();
+  std::string sorted_scratch;
+  EXPECT_EQ(sorted.Bind(kText).Peek(0, sorted_scratch), text.Get(39));
+  EXPECT_EQ(sorted.Bind(StringColumn("real")).Peek(0, sorted_scratch), "9.75");
+}
+
+}  // namespace
+}  // namespace sw::storage::testing

@@ -29,19 +29,15 @@ struct ViewImpl {
 
   std::size_t Size() const { return derived ? rows.size() : table->rows; }
   std::size_t ColumnCount() const { return derived ? cols.size() : table->cols.size(); }
-  // Base row and column of a cell; false when outside.
+  // Base row and column of a cell; false when outside. The plain case is
+  // small enough to inline into every cell access.
   bool Map(std::size_t row, int col, std::size_t* brow, int* bcol) const {
-    if (col < 0 || static_cast<std::size_t>(col) >= ColumnCount()) return false;
-    if (!derived) {
-      *brow = row;
-      *bcol = col;
-      return row < table->rows;
-    }
-    if (row >= rows.size()) return false;
-    *brow = rows[row];
-    *bcol = cols[static_cast<std::size_t>(col)];
-    return *brow < table->rows && *bcol >= 0 && static_cast<std::size_t>(*bcol) < table->cols.size();
+    if (derived) return MapDerived(row, col, brow, bcol);
+    *brow = row;
+    *bcol = col;
+    return col >= 0 && static_cast<std::size_t>(col) < table->cols.size() && row < table->rows;
   }
+  bool MapDerived(std::size_t row, int col, std::size_t* brow, int* bcol) const;
 };
 
 struct TopEntry {

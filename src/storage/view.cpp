@@ -14,6 +14,13 @@
 
 namespace sw::storage {
 
+bool detail::ViewImpl::MapDerived(std::size_t row, int col, std::size_t* brow, int* bcol) const {
+  if (col < 0 || static_cast<std::size_t>(col) >= cols.size() || row >= rows.size()) return false;
+  *brow = rows[row];
+  *bcol = cols[static_cast<std::size_t>(col)];
+  return *brow < table->rows && *bcol >= 0 && static_cast<std::size_t>(*bcol) < table->cols.size();
+}
+
 using detail::ViewImpl;
 
 namespace {

@@ -105,6 +105,11 @@ bool FastFixed(double value, int precision, char* buffer, std::size_t& length) {
 // Formats like printf, without printf's cost for the simple conversions that
 // the layouts use; anything else goes through printf itself.
 void AppendField(std::string& out, const FieldSpec& def, const FieldValue& value) {
+  const SimpleConversion& c = def.simple;
+  if (c.letter == 's' && c.precision < 0) {  // most fields: a text padded to its width
+    AppendPadded(out, value.text, c);
+    return;
+  }
   if (def.conv == Conv::Literal) {
     out += def.format;
     return;
@@ -116,7 +121,6 @@ void AppendField(std::string& out, const FieldSpec& def, const FieldValue& value
       return;
     }
   }
-  const SimpleConversion& c = def.simple;
   if (c.letter != 0) {
     char buffer[400];
     switch (c.letter) {

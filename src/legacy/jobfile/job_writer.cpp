@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstring>
 #include <optional>
 #include <ostream>
 #include <unordered_map>
@@ -178,10 +179,8 @@ void JobFileComposer::Emit(const JobRecord& record, std::string_view table, std:
   record.AppendTo(buffer_);
   const std::size_t width = record.Width();
   auto keeps_columns = [&](std::string_view text) {
-    if (text.size() != width) return false;
-    bool line_end = false;  // no early exit, so that the loop vectorizes
-    for (char c : text) line_end |= (c == '\n') | (c == '\r');
-    return !line_end;
+    return text.size() == width && std::memchr(text.data(), '\n', text.size()) == nullptr &&
+           std::memchr(text.data(), '\r', text.size()) == nullptr;
   };
   if (!keeps_columns(std::string_view(buffer_).substr(start))) {
     // Numbers wider than their columns at the format's decimals are written

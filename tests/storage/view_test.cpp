@@ -211,7 +211,11 @@ TEST(Peek, ReadsWhatGetReadsWithoutACopy) {
     auto s = Storage::Open(path, Storage::Mode::ReadWrite);
     ASSERT_TRUE(s.ok());
     View v = s->GetAs("v[text:S,num:I,real:D]").value();
-    for (int i = 0; i < 40; ++i) v.Add(Row().Set(kText, Pattern(static_cast<std::size_t>(i % 7), static_cast<char>(i))).Set(kNum, 40 - i).Set(kReal, i / 4.0));
+    for (int i = 0; i < 40; ++i)
+      v.Add(Row()
+                .Set(kText, Pattern(static_cast<std::size_t>(i % 7), static_cast<char>(i)))
+                .Set(kNum, 40 - i)
+                .Set(kReal, i / 4.0));
     ASSERT_TRUE(s->Commit().ok());
   }
   Opened back = Reopen(path, "v");

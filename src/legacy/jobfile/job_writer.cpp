@@ -168,8 +168,8 @@ class JobFileComposer {
   std::unordered_map<std::string, std::pair<std::size_t, std::size_t>> tree_logs_;  // key -> first, last run
   std::vector<bool> run_written_;
   JobRecord log_7c_{kLog7C}, log_7d_{kLog7D};  // reused for every tree
-  std::size_t next_run_ = 0;
-  bool sorted_runs_ = true;  // the runs' keys increase, so no tree has two runs  // the run expected for the next tree when logs follow the trees' order
+  std::size_t next_run_ = 0;  // the run expected for the next tree when logs follow the trees' order
+  bool sorted_runs_ = true;   // the runs' keys increase, so no tree has two runs
 };
 
 // The record is formatted straight into the output buffer and taken back
@@ -468,7 +468,8 @@ void JobFileComposer::BuildLogIndex() {
 void JobFileComposer::RunKey(std::size_t row, std::string& key) {
   const LogColumns& l = *log_;
   key.clear();
-  for (const BoundString* part : {&l.Stratum, &l.CutUnit, &l.Plot, &l.Tree}) AppendKeyPart(key, part->Peek(row, scratch_));
+  for (const BoundString* part : {&l.Stratum, &l.CutUnit, &l.Plot, &l.Tree})
+    AppendKeyPart(key, part->Peek(row, scratch_));
 }
 
 // Logs usually follow their trees in order: the next run is tried first by
@@ -513,7 +514,8 @@ bool JobFileComposer::CarriesLogVolumes(std::size_t run) {
   for (; run != SIZE_MAX; run = runs_[run].next)
     for (std::size_t row = runs_[run].first; row < runs_[run].first + runs_[run].count; ++row)
       if (l.SEDi.Get(row) != 0 || l.LEDi.Get(row) != 0 || l.Length.Get(row) != 0 || l.GBDFT.Get(row) != 0 ||
-          l.GCUFT.Get(row) != 0 || l.NBDFT.Get(row) != 0 || l.NCUFT.Get(row) != 0 || !IsBlank(l.Sort.Peek(row, scratch_)))
+          l.GCUFT.Get(row) != 0 || l.NBDFT.Get(row) != 0 || l.NCUFT.Get(row) != 0 ||
+          !IsBlank(l.Sort.Peek(row, scratch_)))
         return true;
   return false;
 }

@@ -486,7 +486,8 @@ TEST_F(ExportTest, SortedLogsFindTreesInAnyOrder) {
   ASSERT_TRUE(WriteJob(dir_ / "s.job", t));
   std::vector<std::string> order;  // tree of each line, and how many logs a 7C holds
   for (const std::string& line : SplitLines(test::ReadFile(dir_ / "s.job")))
-    order.push_back(line.substr(0, 2) + line.substr(16, 3) + (line.starts_with("7C") ? std::to_string((line.size() - 19) / 10) : ""));
+    order.push_back(line.substr(0, 2) + line.substr(16, 3) +
+                    (line.starts_with("7C") ? std::to_string((line.size() - 19) / 10) : ""));
   EXPECT_EQ(order, (std::vector<std::string>{"7A  3", "7C  33", "7A  1", "7C  12", "7A a2", "7C A21", "7A  1"}));
   EXPECT_EQ(report_.NotesText("s.job").find("no tree of TreeTable"), std::string::npos);
 }

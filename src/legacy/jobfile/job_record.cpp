@@ -73,33 +73,32 @@ void AppendPadded(std::string& out, std::string_view text, const SimpleConversio
 }
 
 // `value` with `precision` decimals as printf writes it, by integer
-// arithmetic; false when the scaled value lies too near a rounding tie (or
-// is too large) for the product's rounding error to be ruled out, so that
-// the exact conversion decides.
-bool FastFixed(double value, int precision, char* buffer, std::size_t& length) {
+// arithmetic, written backwards so that it ends at `end`; empty when the
+// scaled value lies too near a rounding tie (or is too large) for the
+// product's rounding error to be ruled out, so that the exact conversion
+// decides. Needs 32 bytes before `end`.
+std::string_view FastFixed(double value, int precision, char* end) {
   static constexpr double kScale[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9};
-  if (precision < 0 || precision > 9) return false;
+  if (precision < 0 || precision > 9) return {};
   const double scaled = std::fabs(value * kScale[precision]);
-  if (!(scaled < 1e15)) return false;  // NaN too
+  if (!(scaled < 1e15)) return {};  // NaN too
   const double whole = std::floor(scaled);
   const double fraction = scaled - whole;
   // The product is within half a unit in the last place of the exact one.
-  if (std::fabs(fraction - 0.5) <= scaled * 2.3e-16 + 1e-300) return false;
+  if (std::fabs(fraction - 0.5) <= scaled * 2.3e-16 + 1e-300) return {};
   auto digits = static_cast<std::uint64_t>(whole) + (fraction > 0.5 ? 1 : 0);
-  char reversed[32];
-  std::size_t n = 0;
+  char* p = end;
+  for (int i = 0; i < precision; ++i) {
+    *--p = static_cast<char>('0' + digits % 10);
+    digits /= 10;
+  }
+  if (precision > 0) *--p = '.';
   do {
-    reversed[n++] = static_cast<char>('0' + digits % 10);
+    *--p = static_cast<char>('0' + digits % 10);
     digits /= 10;
   } while (digits != 0);
-  while (n < static_cast<std::size_t>(precision) + 1) reversed[n++] = '0';
-  length = 0;
-  if (std::signbit(value)) buffer[length++] = '-';  // printf keeps the sign of a value rounded to zero
-  for (std::size_t i = n; i-- > 0;) {
-    buffer[length++] = reversed[i];
-    if (i == static_cast<std::size_t>(precision) && precision > 0) buffer[length++] = '.';
-  }
-  return true;
+  if (std::signbit(value)) *--p = '-';  // printf keeps the sign of a value rounded to zero
+  return std::string_view(p, static_cast<std::size_t>(end - p));
 }
 
 // Formats like printf, without printf's cost for the simple conversions that
@@ -125,9 +124,9 @@ void AppendField(std::string& out, const FieldSpec& def, const FieldValue& value
     char buffer[400];
     switch (c.letter) {
       case 'f': {
-        std::size_t length = 0;
-        if (FastFixed(value.real, c.precision < 0 ? 6 : c.precision, buffer, length)) {
-          AppendPadded(out, std::string_view(buffer, length), c);
+        if (std::string_view fixed = FastFixed(value.real, c.precision < 0 ? 6 : c.precision, buffer + 64);
+            !fixed.empty()) {
+          AppendPadded(out, fixed, c);
           return;
         }
         auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value.real, std::chars_format::fixed,

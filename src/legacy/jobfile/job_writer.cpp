@@ -125,6 +125,10 @@ class JobFileComposer {
   void Refuse(const JobRecord& record, std::string_view table, std::size_t row);
   void SetKey(JobRecord& r, const BoundString& stratum, const BoundString& unit, const BoundString& plot,
               const BoundString& tree, std::size_t row);
+  // The key fields of a record already keyed, without reading them again.
+  static void CopyKey(JobRecord& to, const JobRecord& from) {
+    for (std::size_t field : {kCruiseNo, kStratum, kCutUnit, kPlot, kTree}) to.SetText(field, from.Text(field));
+  }
 
   std::string WriteCruiseRecord();
   void WriteUnitRecords();
@@ -592,7 +596,7 @@ void JobFileComposer::WriteTreeRecords() {
     }
 
     if (cm != "C" && cm != "c") {
-      SetKey(b, Stratum, CutUnit, Plot, Tree, row);
+      CopyKey(b, a);
       b.SetReal(t7bDBH, DBH.Get(row));
       b.SetReal(t7bDRCOB, DRCOB.Get(row));
       b.SetReal(t7bTotHt, TotHt.Get(row));
@@ -627,7 +631,7 @@ void JobFileComposer::WriteTreeRecords() {
 
     if (std::string_view remarks = Text(Remarks, row); !remarks.empty()) {
       e.SetText(r7eRemarks, remarks);
-      SetKey(e, Stratum, CutUnit, Plot, Tree, row);
+      CopyKey(e, a);
       Emit(e, table::TreeTable, row);
     }
   }

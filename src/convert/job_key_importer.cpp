@@ -282,6 +282,7 @@ Outcome JobKeyImporter::Convert(const ImportRequest& request) {
   jobfile::JobRecordReaders readers(job_tables,
                                     jobfile::JobFileContext{request.version == 6 ? 6 : 7, request.region,
                                                             request.cruise_type});
+  readers.Reserve(job_lines_);
 
   // The record loop, reporting progress.
   progress_.SetProgressRange(0, job_lines_ > 0 ? static_cast<int>(job_lines_ - 1) : 0, 1);

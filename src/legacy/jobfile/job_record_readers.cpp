@@ -137,6 +137,7 @@ struct KeyFieldsOf {
 class RepeatedKeys {
  public:
   void Note(Diagnostics& repeats, RecordType type, bool v6, const JobRecord& record, std::size_t line_number);
+  void Reserve(std::size_t keys) { seen_.Reserve(keys); }
 
  private:
   const KeyFieldsOf& FieldsOf(const RecordLayout* layout, RecordType type);
@@ -358,6 +359,13 @@ JobRecordReaders::JobRecordReaders(const JobTables& tables, JobFileContext conte
     : state_(std::make_unique<State>(tables, std::move(context))) {}
 
 JobRecordReaders::~JobRecordReaders() = default;
+
+// A line names one key, a log line up to five; two keys a line on average
+// covers a cruise of a few logs a tree.
+void JobRecordReaders::Reserve(std::size_t lines) {
+  state_->seen_keys.Reserve(lines * 2);
+  state_->trees.Reserve(lines / 2);
+}
 
 const Diagnostics& JobRecordReaders::diagnostics() const { return state_->diagnostics; }
 const Diagnostics& JobRecordReaders::repeats() const { return state_->repeats; }

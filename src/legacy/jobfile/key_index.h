@@ -6,7 +6,8 @@
 // nothing.
 //
 // Values are returned by pointer; a pointer stays valid until the next
-// insertion. There is no erase: the readers only ever add keys.
+// insertion. There is no erase: the readers only ever add keys. At most
+// 2^32 - 1 keys, each shorter than 4 GiB.
 //
 // Not for: anything stored; the index lives only in memory during an import.
 #pragma once
@@ -14,6 +15,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -28,10 +30,11 @@ class KeyIndex {
   V* Find(std::string_view key) {
     if (slots_.empty()) return nullptr;
     const std::size_t hash = Hash(key);
+    const std::uint32_t tag = Tag(hash);
     for (std::size_t i = hash & mask_;; i = (i + 1) & mask_) {
-      Slot& slot = slots_[i];
-      if (!slot.used) return nullptr;
-      if (slot.hash == hash && KeyOf(slot) == key) return &slot.value;
+      const Slot slot = slots_[i];
+      if (slot.tag == 0) return nullptr;
+      if (slot.tag == tag && KeyOf(entries_[slot.entry]) == key) return &entries_[slot.entry].value;
     }
   }
   const V* Find(std::string_view key) const { return const_cast<KeyIndex*>(this)->Find(key); }
@@ -39,64 +42,76 @@ class KeyIndex {
   // Adds `key` with `value` unless present; returns the key's value and
   // whether it was added.
   std::pair<V*, bool> TryEmplace(std::string_view key, V value) {
-    if ((count_ + 1) * 4 > slots_.size() * 3) Grow();
+    if ((entries_.size() + 1) * 4 > slots_.size() * 3) Grow(slots_.empty() ? 64 : slots_.size() * 2);
     const std::size_t hash = Hash(key);
+    const std::uint32_t tag = Tag(hash);
     std::size_t i = hash & mask_;
     for (;; i = (i + 1) & mask_) {
-      Slot& slot = slots_[i];
-      if (!slot.used) break;
-      if (slot.hash == hash && KeyOf(slot) == key) return {&slot.value, false};
+      const Slot slot = slots_[i];
+      if (slot.tag == 0) break;
+      if (slot.tag == tag && KeyOf(entries_[slot.entry]) == key) return {&entries_[slot.entry].value, false};
     }
-    Slot& slot = slots_[i];
-    slot.used = true;
-    slot.hash = hash;
-    slot.offset = bytes_.size();
-    slot.size = key.size();
-    slot.value = std::move(value);
+    if (entries_.size() >= UINT32_MAX || key.size() >= UINT32_MAX) throw std::length_error("key index too large");
+    slots_[i] = Slot{tag, static_cast<std::uint32_t>(entries_.size())};
+    entries_.push_back(Entry{bytes_.size(), static_cast<std::uint32_t>(key.size()), std::move(value)});
     bytes_.append(key);
-    ++count_;
-    return {&slot.value, true};
+    return {&entries_.back().value, true};
   }
 
-  std::size_t size() const { return count_; }
+  // Makes room for `count` keys in all, so that adding them moves nothing.
+  void Reserve(std::size_t count) {
+    std::size_t capacity = slots_.empty() ? 64 : slots_.size();
+    while (count * 4 > capacity * 3) capacity *= 2;
+    if (capacity > slots_.size()) Grow(capacity);
+    entries_.reserve(count);
+  }
 
-  // Calls `f(key, value)` for every entry, in no particular order.
+  std::size_t size() const { return entries_.size(); }
+
+  // Calls `f(key, value)` for every entry, in the order the keys were added.
   template <typename F>
   void ForEach(F&& f) const {
-    for (const Slot& slot : slots_)
-      if (slot.used) f(KeyOf(slot), slot.value);
+    for (const Entry& entry : entries_) f(KeyOf(entry), entry.value);
   }
 
  private:
+  // A table slot: the entry's hash tag (never 0; 0 marks a free slot) and
+  // the entry's index. Eight bytes, so that the probed table stays small.
   struct Slot {
-    std::size_t hash = 0;
-    std::size_t offset = 0;
-    std::size_t size = 0;
-    bool used = false;
-    V value{};
+    std::uint32_t tag = 0;
+    std::uint32_t entry = 0;
+  };
+  struct Entry {
+    std::size_t offset;
+    std::uint32_t size;
+    V value;
   };
 
   static std::size_t Hash(std::string_view key) { return std::hash<std::string_view>{}(key); }
-  std::string_view KeyOf(const Slot& slot) const { return std::string_view(bytes_).substr(slot.offset, slot.size); }
+  // The hash's upper half, which does not choose the slot, with the low bit set.
+  static std::uint32_t Tag(std::size_t hash) {
+    return static_cast<std::uint32_t>(static_cast<std::uint64_t>(hash) >> 32) | 1u;
+  }
+  std::string_view KeyOf(const Entry& entry) const {
+    return std::string_view(bytes_).substr(entry.offset, entry.size);
+  }
 
-  // Doubles the table (at least 64 slots) and places every entry anew.
-  void Grow() {
-    std::vector<Slot> old = std::move(slots_);
-    const std::size_t capacity = old.empty() ? 64 : old.size() * 2;
+  // Places every entry anew in a table of `capacity` slots (a power of two).
+  void Grow(std::size_t capacity) {
     slots_.assign(capacity, Slot{});
     mask_ = capacity - 1;
-    for (Slot& slot : old) {
-      if (!slot.used) continue;
-      std::size_t i = slot.hash & mask_;
-      while (slots_[i].used) i = (i + 1) & mask_;
-      slots_[i] = std::move(slot);
+    for (std::size_t e = 0; e < entries_.size(); ++e) {
+      const std::size_t hash = Hash(KeyOf(entries_[e]));
+      std::size_t i = hash & mask_;
+      while (slots_[i].tag != 0) i = (i + 1) & mask_;
+      slots_[i] = Slot{Tag(hash), static_cast<std::uint32_t>(e)};
     }
   }
 
   std::string bytes_;
+  std::vector<Entry> entries_;
   std::vector<Slot> slots_;
   std::size_t mask_ = 0;
-  std::size_t count_ = 0;
 };
 
 }  // namespace sw::legacy::jobfile

@@ -74,5 +74,24 @@ TEST(KeyIndex, AgreesWithAMapThroughGrowth) {
   EXPECT_EQ(visited, reference.size());
 }
 
+// Reserving room keeps the entries and their values; keys added after it,
+// past the reserved count too, are found like the others.
+TEST(KeyIndex, ReserveKeepsEntriesAndAllowsMore) {
+  KeyIndex<int> index;
+  index.TryEmplace("before", 1);
+  index.Reserve(1000);
+  EXPECT_EQ(*index.Find("before"), 1);
+  for (int i = 0; i < 3000; ++i) ASSERT_TRUE(index.TryEmplace("k" + std::to_string(i), i).second);
+  index.Reserve(10);  // smaller than the size: changes nothing
+  EXPECT_EQ(index.size(), 3001u);
+  EXPECT_EQ(*index.Find("before"), 1);
+  for (int i = 0; i < 3000; ++i) {
+    const int* found = index.Find("k" + std::to_string(i));
+    ASSERT_NE(found, nullptr) << i;
+    EXPECT_EQ(*found, i);
+  }
+  EXPECT_EQ(index.Find("k3000"), nullptr);
+}
+
 }  // namespace
 }  // namespace sw::legacy::jobfile

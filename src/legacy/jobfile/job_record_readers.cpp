@@ -118,7 +118,7 @@ void AppendTrimmed(std::string& out, std::string_view text) {
   out.append(text.substr(first, text.find_last_not_of(' ') - first + 1));
 }
 
-// Where the fields that NoteRepeatedKey reads stand in a layout, found once
+// Where the fields that RepeatedKeys reads stand in a layout, found once
 // per layout and record kind.
 struct KeyFieldsOf {
   const RecordLayout* layout = nullptr;
@@ -134,18 +134,38 @@ struct KeyFieldsOf {
 // Records whose key repeats an earlier record's key (see
 // JobRecordReaders::repeats): the keys seen, by record kind, and for A
 // records whether the last one with the key was a KPI split part.
+//
+// A record's keys are worked out first (Prepare), and their places in the
+// table fetched, while the readers handle the record; Add then notes them.
 class RepeatedKeys {
  public:
-  void Note(Diagnostics& repeats, RecordType type, bool v6, const JobRecord& record, std::size_t line_number);
+  void Prepare(RecordType type, bool v6, const JobRecord& record);
+  void Add(Diagnostics& repeats, std::size_t line_number);
   void Reserve(std::size_t keys) { seen_.Reserve(keys); }
 
  private:
-  const KeyFieldsOf& FieldsOf(const RecordLayout* layout, RecordType type);
+  // A prepared key: its bytes in keys_, for a log its trimmed number in
+  // numbers_, whether it is a KPI split part, and its hash.
+  struct Pending {
+    std::size_t key_begin, key_end;
+    std::size_t number_begin, number_end;
+    bool log;
+    bool split_part;
+    std::size_t hash;
+  };
+
+  std::size_t FieldsOf(const RecordLayout* layout, RecordType type);
 
   KeyIndex<bool> seen_;
   std::vector<KeyFieldsOf> layouts_;
-  std::string values_;  // the key's trimmed values joined by "/"
-  std::string key_;     // the kind, "|" and the folded values
+  // The prepared record: its layout's entry in layouts_, its kind, its
+  // trimmed key values joined by "/", and its keys.
+  std::size_t fields_ = 0;
+  std::string_view kind_;
+  std::string values_;
+  std::string keys_;     // each key: the kind, "|" and the folded values (and log number)
+  std::string numbers_;  // the trimmed log numbers
+  std::vector<Pending> pending_;
 };
 
 }  // namespace
@@ -372,9 +392,9 @@ const Diagnostics& JobRecordReaders::repeats() const { return state_->repeats; }
 
 namespace {
 
-const KeyFieldsOf& RepeatedKeys::FieldsOf(const RecordLayout* layout, RecordType type) {
-  for (const KeyFieldsOf& f : layouts_)
-    if (f.layout == layout && f.type == type) return f;
+std::size_t RepeatedKeys::FieldsOf(const RecordLayout* layout, RecordType type) {
+  for (std::size_t i = 0; i < layouts_.size(); ++i)
+    if (layouts_[i].layout == layout && layouts_[i].type == type) return i;
   KeyFieldsOf f;
   f.layout = layout;
   f.type = type;
@@ -394,76 +414,84 @@ const KeyFieldsOf& RepeatedKeys::FieldsOf(const RecordLayout* layout, RecordType
       if (group.fields[i].name == col::LogNum.name) numbers.push_back(i);
   }
   layouts_.push_back(std::move(f));
-  return layouts_.back();
+  return layouts_.size() - 1;
 }
 
-// Notes `record` (of `type`, from line `line_number`) in `repeats` when its
-// key was seen before. The key is the kind, "|" and the folded key of the
-// trimmed key values joined by "/" (with the log number for log lines).
-void RepeatedKeys::Note(Diagnostics& repeats, RecordType type, bool v6, const JobRecord& record,
-                        std::size_t line_number) {
+// The keys of `record` (of `type`): the kind, "|" and the folded key of the
+// trimmed key values joined by "/", with the trimmed log number for each
+// log of a log line.
+void RepeatedKeys::Prepare(RecordType type, bool v6, const JobRecord& record) {
+  pending_.clear();
+  keys_.clear();
+  numbers_.clear();
   if (type == RecordType::Ignored || (v6 && (type == RecordType::PartE || type == RecordType::PartD))) return;
-  const KeyFieldsOf& f = FieldsOf(record.layout(), type);
+  fields_ = FieldsOf(record.layout(), type);
+  const KeyFieldsOf& f = layouts_[fields_];
   values_.clear();
   for (std::size_t k = 0; k < f.fields.size(); ++k) {
     if (k > 0) values_ += '/';
     if (f.fields[k] != SIZE_MAX) AppendTrimmed(values_, record.Text(f.fields[k]));
   }
-  const std::string_view kind = record.layout()->name;
-  auto names = [&] {
-    std::string joined;
-    for (std::string_view name : f.names) {
-      if (!joined.empty()) joined += '/';
-      joined += name;
+  kind_ = record.layout()->name;
+  auto add = [&](bool log, std::string_view number, bool split_part) {
+    Pending p{keys_.size(), 0, numbers_.size(), 0, log, split_part, 0};
+    keys_ += kind_;
+    keys_ += '|';
+    AppendKeyPart(keys_, values_);
+    if (log) {
+      AppendTrimmed(numbers_, number);
+      p.number_end = numbers_.size();
+      AppendKeyPart(keys_, std::string_view(numbers_).substr(p.number_begin));
     }
-    return joined;
-  };
-  // `key_` holds the key; on a repeat `field` and `text` describe it.
-  auto note = [&](bool split_part, auto describe) {
-    auto [seen_split, added] = seen_.TryEmplace(key_, split_part);
-    if (!added) {
-      const bool continues_split = *seen_split;
-      *seen_split = split_part;
-      if (continues_split) return;
-      auto [field, text] = describe();
-      repeats.push_back({line_number, std::string(kind), std::move(field), std::move(text)});
-    }
+    p.key_end = keys_.size();
+    p.hash = seen_.Prefetch(std::string_view(keys_).substr(p.key_begin));
+    pending_.push_back(p);
   };
   const bool log_lines = type == RecordType::PartC || type == RecordType::PartD || (v6 && type == RecordType::PartB);
   if (!log_lines) {
     bool split_part = false;
     if (type == RecordType::PartA && f.kpi != SIZE_MAX && f.tree_cnt != SIZE_MAX)
       split_part = Atol(record.Text(f.kpi)) == 99999 && Atof(record.Text(f.tree_cnt)) == 0;
-    key_.assign(kind);
-    key_ += '|';
-    AppendKeyPart(key_, values_);
-    note(split_part, [&] { return std::pair(names(), values_); });
+    add(false, {}, split_part);
     return;
   }
   // Log lines: each log is identified by the tree key and its log number.
-  std::string number_text;
-  auto log = [&](std::string_view log_number) {
-    number_text.clear();
-    AppendTrimmed(number_text, log_number);
-    key_.assign(kind);
-    key_ += '|';
-    AppendKeyPart(key_, values_);
-    AppendKeyPart(key_, number_text);
-    note(false, [&] {
-      return std::pair(names() + "/" + std::string(col::LogNum.name), values_ + "/" + number_text);
-    });
-  };
   if (f.log_num != SIZE_MAX) {
     const std::string& number = record.Text(f.log_num);
-    if (!EndsLogs(number)) log(number);
+    if (!EndsLogs(number)) add(true, number, false);
   }
   for (std::size_t g = 0; g < record.GroupCount(); ++g) {
     for (std::size_t i : f.group_log_nums[g]) {
       const std::string& number = record.GroupField(g, i).text;
       if (EndsLogs(number)) return;  // the readers stop at the first missing log number
-      log(number);
+      add(true, number, false);
     }
   }
+}
+
+// Notes each prepared key in `repeats` (with `line_number`) when it was seen
+// before, unless it continues a KPI split.
+void RepeatedKeys::Add(Diagnostics& repeats, std::size_t line_number) {
+  for (const Pending& p : pending_) {
+    const std::string_view key = std::string_view(keys_).substr(p.key_begin, p.key_end - p.key_begin);
+    auto [seen_split, added] = seen_.TryEmplace(key, p.hash, p.split_part);
+    if (added) continue;
+    const bool continues_split = *seen_split;
+    *seen_split = p.split_part;
+    if (continues_split) continue;
+    std::string field;
+    for (std::string_view name : layouts_[fields_].names) {
+      if (!field.empty()) field += '/';
+      field += name;
+    }
+    std::string text = values_;
+    if (p.log) {
+      field += "/" + std::string(col::LogNum.name);
+      text += "/" + std::string(numbers_.substr(p.number_begin, p.number_end - p.number_begin));
+    }
+    repeats.push_back({line_number, std::string(kind_), std::move(field), std::move(text)});
+  }
+  pending_.clear();
 }
 
 }  // namespace
@@ -478,12 +506,13 @@ void JobRecordReaders::ReadRecord(std::string_view line, std::size_t line_number
     s.record.Parse(kUnit6, line, line_number, &s.diagnostics);
     ReadUnitRecord(s.record);
     s.record.Parse(kStratumUnit4A, line);
-    s.seen_keys.Note(s.repeats, type, s.v6, s.record, line_number);
+    s.seen_keys.Prepare(type, s.v6, s.record);
     ReadStratumUnitRecord(s.record);
+    s.seen_keys.Add(s.repeats, line_number);
     return;
   }
   s.record.Parse(*layout, line, line_number, &s.diagnostics);
-  s.seen_keys.Note(s.repeats, type, s.v6, s.record, line_number);
+  s.seen_keys.Prepare(type, s.v6, s.record);
   switch (type) {
     case RecordType::Cruise: ReadCruiseRecord(s.record); break;
     case RecordType::CuttingUnit: ReadUnitRecord(s.record); break;
@@ -513,6 +542,7 @@ void JobRecordReaders::ReadRecord(std::string_view line, std::size_t line_number
       break;
     case RecordType::Ignored: break;
   }
+  s.seen_keys.Add(s.repeats, line_number);
 }
 
 storage::Status JobRecordReaders::Finish() {

@@ -41,9 +41,22 @@ class KeyIndex {
 
   // Adds `key` with `value` unless present; returns the key's value and
   // whether it was added.
-  std::pair<V*, bool> TryEmplace(std::string_view key, V value) {
-    if ((entries_.size() + 1) * 4 > slots_.size() * 3) Grow(slots_.empty() ? 64 : slots_.size() * 2);
+  std::pair<V*, bool> TryEmplace(std::string_view key, V value) { return TryEmplace(key, Hash(key), std::move(value)); }
+
+  // The hash of `key` for the TryEmplace below, the table slot where its
+  // search starts being fetched into the cache meanwhile, so that a caller
+  // with other work to do before it adds the key does not wait for memory.
+  std::size_t Prefetch(std::string_view key) const {
     const std::size_t hash = Hash(key);
+#if defined(__GNUC__)
+    if (!slots_.empty()) __builtin_prefetch(&slots_[hash & mask_]);
+#endif
+    return hash;
+  }
+
+  // TryEmplace with `hash` as Prefetch(key) gave it.
+  std::pair<V*, bool> TryEmplace(std::string_view key, std::size_t hash, V value) {
+    if ((entries_.size() + 1) * 4 > slots_.size() * 3) Grow(slots_.empty() ? 64 : slots_.size() * 2);
     const std::uint32_t tag = Tag(hash);
     std::size_t i = hash & mask_;
     for (;; i = (i + 1) & mask_) {

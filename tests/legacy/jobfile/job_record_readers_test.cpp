@@ -319,6 +319,36 @@ TEST_F(JobReadersTest, RepeatedKeysAreListed) {
   EXPECT_EQ(Get(table::TreeTable, col::DBH, 0), 13.0f);
 }
 
+// A log number given twice on one line repeats the first of them; the same
+// numbers under another tree, or in upper and lower case, are told apart
+// only by the tree.
+TEST_F(JobReadersTest, RepeatedLogNumbersOnOneLineAreListed) {
+  Start(7);
+  auto logs = [](const char* tree, std::initializer_list<const char*> numbers) {
+    JobRecord r(kLog7C);
+    r.SetText(kStratum, "1");
+    r.SetText(kCutUnit, "1");
+    r.SetText(kPlot, "1");
+    r.SetText(kTree, tree);
+    for (const char* n : numbers) {
+      auto g = static_cast<std::size_t>(r.AddGroup());
+      r.SetGroupText(g, l7cLogNum, n);
+      r.SetGroupText(g, l7cGrade, "2");
+    }
+    return r.Format();
+  };
+  Feed({Stratum3A("1", "3P"),                       // line 1
+        Tree7A("1", "1", "1", "DF", "M", "1", "4"),  // 2
+        logs("1", {"1", "2", "1", "a"}),             // 3: log 1 twice
+        logs("2", {"1", "2"}),                       // 4: another tree
+        logs("1", {"A"})});                          // 5: "A" is "a"
+  FinishAndReopen();
+  EXPECT_EQ(ListDiagnostics(repeats_, 20),
+            "line 3, 7C, Stratum/CutUnit/Plot/Tree/LogNum \"1/1/1/1/1\"\n"
+            "line 5, 7C, Stratum/CutUnit/Plot/Tree/LogNum \"1/1/1/1/A\"\n");
+  EXPECT_EQ(Table(table::LogTable).Size(), 7u);
+}
+
 // Damaged bytes in numeric fields are listed with their line, record and
 // field; bytes that cannot be shown are written as \xNN.
 TEST_F(JobReadersTest, MalformedNumbersAreListed) {

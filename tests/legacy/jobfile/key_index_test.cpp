@@ -93,5 +93,27 @@ TEST(KeyIndex, ReserveKeepsEntriesAndAllowsMore) {
   EXPECT_EQ(index.Find("k3000"), nullptr);
 }
 
+// A key added with the hash Prefetch gave is the same key as one added
+// without it: found either way, and not added twice.
+TEST(KeyIndex, PrefetchedHashAddsTheSameKey) {
+  KeyIndex<int> index;
+  EXPECT_EQ(index.Prefetch("a"), index.Prefetch("a"));  // an empty index has no slot to fetch
+  for (int i = 0; i < 500; ++i) {
+    const std::string key = "key " + std::to_string(i);
+    const std::size_t hash = index.Prefetch(key);
+    ASSERT_TRUE(index.TryEmplace(key, hash, i).second);
+  }
+  for (int i = 0; i < 500; ++i) {
+    const std::string key = "key " + std::to_string(i);
+    auto [value, added] = index.TryEmplace(key, i + 1000);
+    EXPECT_FALSE(added);
+    EXPECT_EQ(*value, i);
+    auto [again, added_again] = index.TryEmplace(key, index.Prefetch(key), i + 2000);
+    EXPECT_FALSE(added_again);
+    EXPECT_EQ(*again, i);
+  }
+  EXPECT_EQ(index.size(), 500u);
+}
+
 }  // namespace
 }  // namespace sw::legacy::jobfile

@@ -60,6 +60,24 @@ bool PlainDecimal(std::string_view text, double& value) {
   return true;
 }
 
+// The value of a plain integer text (blanks, an optional sign, 1 to 18
+// digits, nothing after), which Atol reads without saturating; any other
+// text gives false and is left to Atoi and Atol.
+bool PlainInteger(std::string_view text, std::int64_t& value) {
+  std::size_t i = 0;
+  while (i < text.size() && IsSpace(text[i])) ++i;
+  bool negative = false;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+  if (i == text.size() || text.size() - i > 18) return false;
+  std::int64_t magnitude = 0;
+  for (; i < text.size(); ++i) {
+    if (!IsDigit(text[i])) return false;
+    magnitude = magnitude * 10 + (text[i] - '0');
+  }
+  value = negative ? -magnitude : magnitude;
+  return true;
+}
+
 // Columns start to end-1 of the line, as FixedField gives them, into `text`
 // (whose buffer is reused from line to line).
 void AssignFixedField(std::string& text, std::string_view line, std::size_t start, std::size_t end) {
@@ -77,7 +95,7 @@ void AssignFixedField(std::string& text, std::string_view line, std::size_t star
 }
 
 // Converts `value.text` by the field's conversion; true when the text is a
-// plain decimal number, which is never malformed.
+// plain number, which is never malformed.
 bool Convert(const FieldSpec& def, FieldValue& value) {
   value.decimals = -1;
   switch (def.conv) {
@@ -95,13 +113,16 @@ bool Convert(const FieldSpec& def, FieldValue& value) {
       break;
     }
     case Conv::Int:
-      value.whole = Atoi(value.text);
+    case Conv::Long: {
+      std::int64_t v = 0;
+      const bool plain = PlainInteger(value.text, v);
+      if (def.conv == Conv::Int)
+        value.whole = plain ? ClampInt(v) : Atoi(value.text);
+      else
+        value.whole = plain ? v : Atol(value.text);
       value.real = static_cast<double>(value.whole);
-      break;
-    case Conv::Long:
-      value.whole = Atol(value.text);
-      value.real = static_cast<double>(value.whole);
-      break;
+      return plain;
+    }
     case Conv::Text:
     case Conv::Literal:
       value.real = 0.0;

@@ -414,5 +414,42 @@ TEST(JobRecordParse, RealFieldsReadAsTheCLibraryReadsThem) {
   }
 }
 
+constexpr std::array<FieldSpec, 2> kWideWholeFields{{{"WideInt", 0, 30, Conv::Int, "%30d"},
+                                                   {"WideLong", 30, 60, Conv::Long, "%30ld"}}};
+constexpr RecordLayout kWideWhole{"wholes", "", kWideWholeFields};
+
+// Int and Long fields read as Atoi and Atol read their text (saturating at
+// the type's range) and are listed as damaged exactly when
+// IsMalformedNumber says so, whether the text is a plain integer or not.
+TEST(JobRecordParse, WholeFieldsReadAsAtoiAndAtolReadThem) {
+  std::vector<std::string> texts{"0",  "-0", "+7", "  42", "\t-13", "2147483647", "2147483648", "-2147483649",
+                                 "999999999999999999", "9999999999999999999", "-9223372036854775809", "12x",
+                                 "1.5", "-",  "+",  " ",   "",      "--1",        "1 2",        "007"};
+  std::mt19937 random(3);
+  for (int n = 0; n < 5000; ++n) {
+    std::string text(random() % 3, ' ');
+    if (random() % 3 == 0) text += random() % 2 ? '-' : '+';
+    const int digits = 1 + static_cast<int>(random() % 21);
+    for (int d = 0; d < digits; ++d) text += static_cast<char>('0' + random() % 10);
+    if (random() % 10 == 0) text += "x";
+    texts.push_back(text);
+  }
+  for (const std::string& text : texts) {
+    SCOPED_TRACE(text);
+    std::string line = text;
+    line.resize(30, ' ');
+    line += text;
+    Diagnostics diagnostics;
+    JobRecord record;
+    record.Parse(kWideWhole, line, 1, &diagnostics);
+    const std::string field = FixedField(line, 0, 30);
+    EXPECT_EQ(record.Whole(0), Atoi(field));
+    EXPECT_EQ(record.Int(0), Atoi(field));
+    EXPECT_EQ(record.Whole(1), Atol(FixedField(line, 30, 60)));
+    EXPECT_EQ(record.Real(1), static_cast<double>(Atol(FixedField(line, 30, 60))));
+    EXPECT_EQ(diagnostics.size(), IsMalformedNumber(field, Conv::Int) ? 2u : 0u);
+  }
+}
+
 }  // namespace
 }  // namespace sw::legacy::jobfile

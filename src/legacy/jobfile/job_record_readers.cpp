@@ -1,6 +1,7 @@
 // Job records into cruise tables (see job_record_readers.h).
 #include "legacy/jobfile/job_record_readers.h"
 
+#include <algorithm>
 #include <cmath>
 #include <unordered_map>
 #include <vector>
@@ -240,8 +241,25 @@ struct JobRecordReaders::State {
   KeyIndex<bool> subpops;  // Stratum, SG, Sp, UOMP, ProdP, ProdS, CL
   std::string key;         // the key being looked up
 
+  // The rows of TreeTable, the tree index and LogTable in use, and the rows
+  // the views have: these views grow a block of rows at a time, since
+  // adding one row inserts into every column of the table, while growing
+  // by a block resizes each column once. TrimRows gives them back their
+  // exact size.
+  struct RowBlock {
+    View* view;
+    std::size_t used;
+    std::size_t size;
+  };
+  RowBlock tree_rows, index_rows, log_rows;
+
   State(const JobTables& tables, JobFileContext context)
-      : t(tables), ctx(std::move(context)), v6(ctx.version == 6) {
+      : t(tables),
+        ctx(std::move(context)),
+        v6(ctx.version == 6),
+        tree_rows{&t.trees, t.trees.Size(), t.trees.Size()},
+        index_rows{&t.tree_index, t.tree_index.Size(), t.tree_index.Size()},
+        log_rows{&t.logs, t.logs.Size(), t.logs.Size()} {
     Bind();
     Index();
   }
@@ -258,6 +276,30 @@ struct JobRecordReaders::State {
     if (r >= 0) return static_cast<std::size_t>(r);
     if (failure.ok()) failure = storage::Status::Error("a row could not be added to a cruise table");
     return SIZE_MAX;
+  }
+  // AddRow for a view of a RowBlock. A view that cannot grow by a block
+  // (a derived view, memory short) gets its rows one at a time from AddRow.
+  std::size_t AddRow(RowBlock& rows) {
+    if (rows.used == rows.size) {
+      const std::size_t grown = rows.size + std::max<std::size_t>(rows.size / 2, 256);
+      if (!rows.view->SetSize(grown).ok()) {
+        const std::size_t row = AddRow(*rows.view);
+        if (row != SIZE_MAX) rows.used = rows.size = row + 1;
+        return row;
+      }
+      rows.size = grown;
+    }
+    return rows.used++;
+  }
+  void TrimRows() {
+    for (RowBlock* rows : {&tree_rows, &index_rows, &log_rows}) {
+      if (rows->size == rows->used) continue;
+      storage::Status st = rows->view->SetSize(rows->used);
+      if (st.ok())
+        rows->size = rows->used;
+      else if (failure.ok())
+        failure = std::move(st);
+    }
   }
   void SetTreeKey(std::size_t row, const JobRecord& r) {
     tree.Stratum.Set(row, r.Text(kStratum));
@@ -378,7 +420,8 @@ void JobRecordReaders::State::Index() {
 JobRecordReaders::JobRecordReaders(const JobTables& tables, JobFileContext context)
     : state_(std::make_unique<State>(tables, std::move(context))) {}
 
-JobRecordReaders::~JobRecordReaders() = default;
+// Views left without Finish (a cancelled import) still get their exact size.
+JobRecordReaders::~JobRecordReaders() { state_->TrimRows(); }
 
 // A line names one key, a log line up to five; two keys a line on average
 // covers a cruise of a few logs a tree.
@@ -546,6 +589,7 @@ void JobRecordReaders::ReadRecord(std::string_view line, std::size_t line_number
 }
 
 storage::Status JobRecordReaders::Finish() {
+  state_->TrimRows();
   BuildStratumUnits();
   CountTreeLogs();
   return state_->failure;
@@ -774,7 +818,7 @@ void JobRecordReaders::State::SetTree7B(std::size_t row, const JobRecord& r) {
 }
 
 void JobRecordReaders::State::AddTree6(const JobRecord& r) {
-  std::size_t row = AddRow(t.trees);
+  std::size_t row = AddRow(tree_rows);
   if (row == SIZE_MAX) return;
   SetTreeKey(row, r);
   const std::string& region = ctx.region;
@@ -816,7 +860,7 @@ void JobRecordReaders::State::AddTree6(const JobRecord& r) {
   tree.Error.Set(row, 0);
   // The index view stays row for row beside TreeTable, though Version 6
   // trees are never looked up.
-  std::size_t id_row = AddRow(t.tree_index);
+  std::size_t id_row = AddRow(index_rows);
   if (id_row != SIZE_MAX)
     tree_id.Set(id_row, r.Text(kStratum) + r.Text(kCutUnit) + r.Text(kPlot) + r.Text(kTree));
 }
@@ -841,14 +885,14 @@ void JobRecordReaders::ReadTreeRecord(const JobRecord& r, bool count_flag) {
     // A B or E line with nothing past the key (the line that follows a
     // "3PPNT" null plot) makes no tree of its own.
     if (!is_a && CarriesOnlyKey(r)) return;
-    std::size_t row = s.AddRow(s.t.trees);
+    std::size_t row = s.AddRow(s.tree_rows);
     if (row == SIZE_MAX) return;
     s.SetTreeKey(row, r);
     s.tree.Error.Set(row, 0);
     if (entry == nullptr) entry = s.trees.TryEmplace(s.key, TreeEntry{}).first;
     entry->row = row;
     entry->split_pending = false;
-    std::size_t id_row = s.AddRow(s.t.tree_index);
+    std::size_t id_row = s.AddRow(s.index_rows);
     if (id_row != SIZE_MAX)
       s.tree_id.Set(id_row, r.Text(kStratum) + r.Text(kCutUnit) + r.Text(kPlot) + r.Text(kTree));
     if (is_a) {
@@ -902,7 +946,7 @@ void JobRecordReaders::ReadLogRecord(const JobRecord& r) {
   const RecordLayout* layout = r.layout();
   int* tree_logs = nullptr;  // the tree's log count, found once per record
   auto add_row = [&](std::string_view log_num) -> std::size_t {
-    std::size_t row = s.AddRow(s.t.logs);
+    std::size_t row = s.AddRow(s.log_rows);
     if (row == SIZE_MAX) return row;
     if (tree_logs == nullptr) {
       FoldInto(s.key, {r.Text(kStratum), r.Text(kCutUnit), r.Text(kPlot), r.Text(kTree)});
@@ -985,6 +1029,7 @@ void JobRecordReaders::BuildStratumUnits() {
 
 void JobRecordReaders::CountTreeLogs() {
   State& s = *state_;
+  s.TrimRows();
   auto& t = s.tree;
   for (std::size_t r = 0; r < s.t.trees.Size(); ++r) {
     FoldInto(s.key, {t.Stratum.Get(r), t.CutUnit.Get(r), t.Plot.Get(r), t.Tree.Get(r)});

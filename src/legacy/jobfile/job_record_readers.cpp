@@ -238,6 +238,7 @@ struct JobRecordReaders::State {
   KeyIndex<std::size_t> counts;                                  // Sp, SG, Stratum, CutUnit
   KeyIndex<bool> plots;                                          // Stratum, CutUnit, Plot
   KeyIndex<TreeEntry> trees;                                     // Stratum, CutUnit, Plot, Tree
+  std::size_t indexed_trees = 0;  // TreeTable rows with an entry of their own in `trees`
   KeyIndex<bool> subpops;  // Stratum, SG, Sp, UOMP, ProdP, ProdS, CL
   std::string key;         // the key being looked up
 
@@ -409,8 +410,10 @@ void JobRecordReaders::State::Index() {
   for (std::size_t r = 0; r < t.plots.Size(); ++r)
     plots.TryEmplace(FoldedKey({plot.Stratum.Get(r), plot.CutUnit.Get(r), plot.Plot.Get(r)}), true);
   for (std::size_t r = 0; r < t.trees.Size(); ++r)
-    trees.TryEmplace(FoldedKey({tree.Stratum.Get(r), tree.CutUnit.Get(r), tree.Plot.Get(r), tree.Tree.Get(r)}),
-                     TreeEntry{r, false, 0});
+    indexed_trees +=
+        trees.TryEmplace(FoldedKey({tree.Stratum.Get(r), tree.CutUnit.Get(r), tree.Plot.Get(r), tree.Tree.Get(r)}),
+                         TreeEntry{r, false, 0})
+            .second;
   for (std::size_t r = 0; r < t.subpopulations.Size(); ++r)
     subpops.TryEmplace(FoldedKey({subpop.Stratum.Get(r), subpop.SG.Get(r), subpop.Sp.Get(r), subpop.UOMP.Get(r),
                                   subpop.ProdP.Get(r), subpop.ProdS.Get(r), subpop.CL.Get(r)}),
@@ -891,6 +894,7 @@ void JobRecordReaders::ReadTreeRecord(const JobRecord& r, bool count_flag) {
     s.tree.Error.Set(row, 0);
     if (entry == nullptr) entry = s.trees.TryEmplace(s.key, TreeEntry{}).first;
     entry->row = row;
+    ++s.indexed_trees;
     entry->split_pending = false;
     std::size_t id_row = s.AddRow(s.index_rows);
     if (id_row != SIZE_MAX)
@@ -1031,6 +1035,14 @@ void JobRecordReaders::CountTreeLogs() {
   State& s = *state_;
   s.TrimRows();
   auto& t = s.tree;
+  if (s.indexed_trees == s.t.trees.Size()) {
+    // Every row has its own entry (no Version 6 trees, no rows sharing a
+    // key): the entries give each row its count without reading the rows.
+    s.trees.ForEach([&](std::string_view, const TreeEntry& entry) {
+      if (entry.row != SIZE_MAX && entry.logs > 0) t.LogRecs.Set(entry.row, entry.logs);
+    });
+    return;
+  }
   for (std::size_t r = 0; r < s.t.trees.Size(); ++r) {
     FoldInto(s.key, {t.Stratum.Get(r), t.CutUnit.Get(r), t.Plot.Get(r), t.Tree.Get(r)});
     const TreeEntry* entry = s.trees.Find(s.key);

@@ -543,6 +543,19 @@ TEST_F(JobReadersTest, VersionSixLogRecords) {
   EXPECT_EQ(Get(table::LogTable, col::NCUFT, 2), 1200.0);
 }
 
+// Version 6 trees of one key are rows of their own; each gets the count of
+// the logs read for the key.
+TEST_F(JobReadersTest, VersionSixTreesOfOneKeyEachCountItsLogs) {
+  Start(6, "02", "");
+  std::string grade = Key1("7B") + "  " + "1   " + " 2" + " 10" + "  2" + " 3" + " 20" + "0  " + " 4" + " 30";
+  Feed({Tree6("N", "DF", "Y", "100 50"), Tree6("N", "DF", "Y", "100 50"), grade});
+  FinishAndReopen();
+  ASSERT_EQ(Table(table::TreeTable).Size(), 2u);
+  ASSERT_EQ(Table(table::LogTable).Size(), 2u);
+  EXPECT_EQ(Get(table::TreeTable, col::LogRecs, 0), 2);
+  EXPECT_EQ(Get(table::TreeTable, col::LogRecs, 1), 2);
+}
+
 TEST_F(JobReadersTest, TreeKeysCompareLikeTheStorageEngine) {
   Start(7);
   // Letter case of A-Z does not matter; the split between key fields does.

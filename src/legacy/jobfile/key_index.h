@@ -71,12 +71,12 @@ class KeyIndex {
     return {&entries_.back().value, true};
   }
 
-  // Makes room for `count` keys in all, so that adding them moves nothing.
+  // Makes the table large enough for `count` keys in all, so that adding
+  // them places no entry anew. (The entry list still grows as keys come.)
   void Reserve(std::size_t count) {
     std::size_t capacity = slots_.empty() ? 64 : slots_.size();
     while (count * 4 > capacity * 3) capacity *= 2;
     if (capacity > slots_.size()) Grow(capacity);
-    entries_.reserve(count);
   }
 
   std::size_t size() const { return entries_.size(); }

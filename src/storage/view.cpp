@@ -179,22 +179,29 @@ std::vector<std::size_t> SortedRows(const ViewImpl& v, const std::vector<int>& o
   auto key = [&](std::size_t r) {
     return std::string_view(keys.data() + key_start[r], key_start[r + 1] - key_start[r]);
   };
-  // The first eight key bytes of each row ride along with its index, so that
-  // most comparisons touch only the array being sorted.
+  // The first 24 key bytes of each row (zero-padded, big-endian words) ride
+  // along with its index, so that most comparisons touch only the array
+  // being sorted, even when the leading key columns repeat from row to row.
+  constexpr std::size_t kWords = 3;
   struct Entry {
-    std::uint64_t prefix;
+    std::uint64_t prefix[kWords];
     std::size_t row;
   };
   std::vector<Entry> entries(idx.size());
   for (std::size_t r = 0; r < idx.size(); ++r) {
-    std::uint64_t prefix = 0;
+    Entry& e = entries[r];
     const std::string_view k = encoded > 0 ? key(r) : std::string_view();
-    for (std::size_t b = 0; b < 8; ++b)
-      prefix = (prefix << 8) | (b < k.size() ? static_cast<unsigned char>(k[b]) : 0u);
-    entries[r] = Entry{prefix, r};
+    for (std::size_t w = 0; w < kWords; ++w) {
+      std::uint64_t word = 0;
+      for (std::size_t b = w * 8; b < w * 8 + 8; ++b)
+        word = (word << 8) | (b < k.size() ? static_cast<unsigned char>(k[b]) : 0u);
+      e.prefix[w] = word;
+    }
+    e.row = r;
   }
   std::sort(entries.begin(), entries.end(), [&](const Entry& ea, const Entry& eb) {
-    if (ea.prefix != eb.prefix) return ea.prefix < eb.prefix;
+    for (std::size_t w = 0; w < kWords; ++w)
+      if (ea.prefix[w] != eb.prefix[w]) return ea.prefix[w] < eb.prefix[w];
     const std::size_t a = ea.row, b = eb.row;
     if (encoded > 0) {
       const int c = key(a).compare(key(b));

@@ -82,6 +82,41 @@ TEST(SortOrder, MatchesTheComparisonRulesOnRandomRows) {
   }
 }
 
+// Keys whose encodings share long leading runs and differ only around and
+// past the bytes the sort keeps beside each row (shorter keys, zero and one
+// bytes, case) still sort by every byte, then by the next column.
+TEST(SortOrder, LongSharedPrefixesSortByEveryByte) {
+  std::mt19937 random(5);
+  const std::string stem = "Stratum 01 Unit 002 Plot 0003 Tree";
+  const std::vector<std::string> tails{"", "a", "A", "b", std::string("\0", 1), "\x01", "\x02", "aa", "a\x01"};
+  auto opened = Storage::Open("/nonexistent-dir/none.mk4", Storage::Mode::ReadOnly);
+  ASSERT_TRUE(opened);
+  View v = opened->GetAs("v[s:S,t:S,i:I]").value();
+  auto s = v.Bind(StringColumn("s"));
+  auto t = v.Bind(StringColumn("t"));
+  auto i = v.Bind(IntColumn("i"));
+  std::vector<RowValues> rows;
+  for (int r = 0; r < 4000; ++r) {
+    const std::size_t cut = random() % (stem.size() + 1);  // differ at any byte of the stem
+    RowValues row{stem.substr(0, cut) + tails[random() % tails.size()], static_cast<std::int32_t>(random() % 3), 0, 0,
+                  stem.substr(0, random() % 12) + tails[random() % tails.size()]};
+    const auto at = static_cast<std::size_t>(v.Add());
+    ASSERT_TRUE(s.Set(at, row.s) && t.Set(at, row.t) && i.Set(at, row.i));
+    rows.push_back(row);
+  }
+  for (const auto& [keys, order] : std::vector<std::pair<std::vector<std::string>, std::vector<int>>>{
+           {{"s", "t"}, {0, 4, 1}}, {{"t", "s"}, {4, 0, 1}}, {{"i", "s"}, {1, 0, 4}}}) {
+    SCOPED_TRACE(keys.front());
+    View sorted = v.SortOn(keys).value();
+    ASSERT_EQ(sorted.Size(), rows.size());
+    for (std::size_t r = 1; r < sorted.Size(); ++r) {
+      const std::size_t a = sorted.BaseIndex(r - 1), b = sorted.BaseIndex(r);
+      const int c = CompareRows(rows[a], rows[b], order);
+      ASSERT_TRUE(c < 0 || (c == 0 && a < b)) << "rows " << a << " and " << b << " out of order at " << r;
+    }
+  }
+}
+
 TEST(Reorder, PutsAStoredTableIntoSortedOrder) {
   auto opened = Storage::Open("/nonexistent-dir/none.mk4", Storage::Mode::ReadOnly);
   ASSERT_TRUE(opened);

@@ -22,37 +22,121 @@ int ClampInt(std::int64_t value) {
   return static_cast<int>(value);
 }
 
-void Convert(const FieldSpec& def, FieldValue& value) {
+// Powers of ten that a double holds exactly.
+constexpr double kExactPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                        1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+// The value of a plain decimal text (blanks, an optional sign, digits with
+// an optional decimal point, nothing after) of at most 15 digits, which is
+// how nearly every real field of a job file is written. Such a number is an
+// integer below 2^53 divided by an exact power of ten, and one correctly
+// rounded division gives exactly what the C library's strtod gives. Any
+// other text (an exponent, more digits, trailing characters, no digit at
+// all) gives false and is left to Atof.
+bool PlainDecimal(std::string_view text, double& value) {
+  std::size_t i = 0;
+  while (i < text.size() && IsSpace(text[i])) ++i;
+  bool negative = false;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+  std::uint64_t mantissa = 0;
+  int digits = 0;
+  int decimals = 0;
+  bool point = false;
+  for (; i < text.size(); ++i) {
+    const char c = text[i];
+    if (IsDigit(c)) {
+      if (++digits > 15) return false;
+      mantissa = mantissa * 10 + static_cast<std::uint64_t>(c - '0');
+      if (point) ++decimals;
+    } else if (c == '.' && !point) {
+      point = true;
+    } else {
+      return false;
+    }
+  }
+  if (digits == 0) return false;
+  const double magnitude = static_cast<double>(mantissa) / kExactPowersOfTen[decimals];
+  value = negative ? -magnitude : magnitude;
+  return true;
+}
+
+// The value of a plain integer text (blanks, an optional sign, 1 to 18
+// digits, nothing after), which Atol reads without saturating; any other
+// text gives false and is left to Atoi and Atol.
+bool PlainInteger(std::string_view text, std::int64_t& value) {
+  std::size_t i = 0;
+  while (i < text.size() && IsSpace(text[i])) ++i;
+  bool negative = false;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+  if (i == text.size() || text.size() - i > 18) return false;
+  std::int64_t magnitude = 0;
+  for (; i < text.size(); ++i) {
+    if (!IsDigit(text[i])) return false;
+    magnitude = magnitude * 10 + (text[i] - '0');
+  }
+  value = negative ? -magnitude : magnitude;
+  return true;
+}
+
+// Columns start to end-1 of the line, as FixedField gives them, into `text`
+// (whose buffer is reused from line to line).
+void AssignFixedField(std::string& text, std::string_view line, std::size_t start, std::size_t end) {
+  if (start >= line.size()) {
+    text.clear();
+    return;
+  }
+  if (end > line.size()) end = line.size();
+  const std::size_t last = end <= start ? std::string_view::npos : line.substr(start, end - start).find_last_not_of(' ');
+  if (last == std::string_view::npos) {
+    text.assign(1, ' ');
+    return;
+  }
+  text.assign(line.substr(start, last + 1));
+}
+
+// Converts `value.text` by the field's conversion; true when the text is a
+// plain number, which is never malformed.
+bool Convert(const FieldSpec& def, FieldValue& value) {
   value.decimals = -1;
   switch (def.conv) {
     case Conv::Real: {
-      double v = Atof(value.text);
+      double v = 0.0;
+      if (PlainDecimal(value.text, v)) {
+        value.real = v;
+        value.whole = WholePart(v);
+        return true;
+      }
+      v = Atof(value.text);
       if (!std::isfinite(v)) v = 0.0;  // "inf", "nan", 1e999: nothing a job file means
       value.real = v;
       value.whole = WholePart(v);
       break;
     }
     case Conv::Int:
-      value.whole = Atoi(value.text);
+    case Conv::Long: {
+      std::int64_t v = 0;
+      const bool plain = PlainInteger(value.text, v);
+      if (def.conv == Conv::Int)
+        value.whole = plain ? ClampInt(v) : Atoi(value.text);
+      else
+        value.whole = plain ? v : Atol(value.text);
       value.real = static_cast<double>(value.whole);
-      break;
-    case Conv::Long:
-      value.whole = Atol(value.text);
-      value.real = static_cast<double>(value.whole);
-      break;
+      return plain;
+    }
     case Conv::Text:
     case Conv::Literal:
       value.real = 0.0;
       value.whole = 0;
       break;
   }
+  return false;
 }
 
 void ParseField(const RecordLayout& layout, const FieldSpec& def, std::string_view line, std::size_t offset,
                 FieldValue& value, std::size_t line_number, Diagnostics* diagnostics) {
-  value.text = FixedField(line, offset + def.start, offset + def.end);
-  Convert(def, value);
-  if (diagnostics != nullptr && IsMalformedNumber(value.text, def.conv))
+  AssignFixedField(value.text, line, offset + def.start, offset + def.end);
+  const bool plain = Convert(def, value);
+  if (diagnostics != nullptr && !plain && IsMalformedNumber(value.text, def.conv))
     diagnostics->push_back({line_number, std::string(layout.name), std::string(def.name), value.text});
 }
 

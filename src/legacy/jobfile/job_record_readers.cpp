@@ -1,13 +1,14 @@
 // Job records into cruise tables (see job_record_readers.h).
 #include "legacy/jobfile/job_record_readers.h"
 
+#include <algorithm>
 #include <cmath>
 #include <unordered_map>
-#include <unordered_set>
 #include <vector>
 
 #include "cruisedb/columns.h"
 #include "legacy/jobfile/job_layouts.h"
+#include "legacy/jobfile/key_index.h"
 #include "legacy/jobfile/record_rules.h"
 #include "legacy/jobfile/text_key.h"
 #include "legacy/line.h"
@@ -97,17 +98,75 @@ std::vector<std::string_view> KeyFieldNames(RecordType type) {
   }
 }
 
-// The text of the header field named `name`, or nullptr.
-const std::string* FieldNamed(const JobRecord& r, std::string_view name) {
-  const auto& fields = r.layout()->fields;
-  for (std::size_t i = 0; i < fields.size(); ++i)
-    if (fields[i].name == name) return &r.Text(i);
-  return nullptr;
+// What the readers know of a tree key: its TreeTable row (SIZE_MAX while
+// only its logs were seen), and the LogTable rows added for it.
+struct TreeEntry {
+  std::size_t row = SIZE_MAX;
+  bool split_pending = false;  // the last A line was a KPI split part (99999, count 0)
+  int logs = 0;
+};
+
+// Clears `key` and appends each part as FoldedKey does.
+void FoldInto(std::string& key, std::initializer_list<std::string_view> parts) {
+  key.clear();
+  for (std::string_view part : parts) AppendKeyPart(key, part);
 }
 
-struct TreeEntry {
-  std::size_t row;
-  bool split_pending;  // the last A line was a KPI split part (99999, count 0)
+// Appends `text` without its leading and trailing blanks.
+void AppendTrimmed(std::string& out, std::string_view text) {
+  std::size_t first = text.find_first_not_of(' ');
+  if (first == std::string_view::npos) return;
+  out.append(text.substr(first, text.find_last_not_of(' ') - first + 1));
+}
+
+// Where the fields that RepeatedKeys reads stand in a layout, found once
+// per layout and record kind.
+struct KeyFieldsOf {
+  const RecordLayout* layout = nullptr;
+  RecordType type = RecordType::Ignored;
+  std::vector<std::string_view> names;  // KeyFieldNames(type)
+  std::vector<std::size_t> fields;      // index of each name in the layout, or SIZE_MAX
+  std::size_t kpi = SIZE_MAX;
+  std::size_t tree_cnt = SIZE_MAX;
+  std::size_t log_num = SIZE_MAX;
+  std::vector<std::vector<std::size_t>> group_log_nums;  // per group, its LogNum fields
+};
+
+// Records whose key repeats an earlier record's key (see
+// JobRecordReaders::repeats): the keys seen, by record kind, and for A
+// records whether the last one with the key was a KPI split part.
+//
+// A record's keys are worked out first (Prepare), and their places in the
+// table fetched, while the readers handle the record; Add then notes them.
+class RepeatedKeys {
+ public:
+  void Prepare(RecordType type, bool v6, const JobRecord& record);
+  void Add(Diagnostics& repeats, std::size_t line_number);
+  void Reserve(std::size_t keys) { seen_.Reserve(keys); }
+
+ private:
+  // A prepared key: its bytes in keys_, for a log its trimmed number in
+  // numbers_, whether it is a KPI split part, and its hash.
+  struct Pending {
+    std::size_t key_begin, key_end;
+    std::size_t number_begin, number_end;
+    bool log;
+    bool split_part;
+    std::size_t hash;
+  };
+
+  std::size_t FieldsOf(const RecordLayout* layout, RecordType type);
+
+  KeyIndex<bool> seen_;
+  std::vector<KeyFieldsOf> layouts_;
+  // The prepared record: its layout's entry in layouts_, its kind, its
+  // trimmed key values joined by "/", and its keys.
+  std::size_t fields_ = 0;
+  std::string_view kind_;
+  std::string values_;
+  std::string keys_;     // each key: the kind, "|" and the folded values (and log number)
+  std::string numbers_;  // the trimmed log numbers
+  std::vector<Pending> pending_;
 };
 
 }  // namespace
@@ -120,7 +179,7 @@ struct JobRecordReaders::State {
   Diagnostics repeats;
   // Keys seen, by record kind; for A records whether the last one with the
   // key was a KPI split part (so that the next one continues it).
-  std::unordered_map<std::string, bool> seen_keys;
+  RepeatedKeys seen_keys;
   JobRecord record;   // the current line
   JobRecord scratch;  // a second reading of the same line
   bool count_flag = false;
@@ -173,16 +232,35 @@ struct JobRecordReaders::State {
   } su;
   BoundString tree_id;
 
-  std::unordered_set<std::string> units;
-  std::unordered_map<std::string, std::string> stratum_methods;  // first row's CruzMeth
-  std::unordered_map<std::string, std::size_t> counts;
-  std::unordered_set<std::string> plots;
-  std::unordered_map<std::string, TreeEntry> trees;
-  std::unordered_map<std::string, int> logs_per_tree;  // LogTable rows added per tree key
-  std::unordered_set<std::string> subpops;
+  // The indexes, keyed by FoldedKey of the parts named below.
+  KeyIndex<bool> units;                                          // CutUnit
+  std::unordered_map<std::string, std::string> stratum_methods;  // Stratum: first row's CruzMeth
+  KeyIndex<std::size_t> counts;                                  // Sp, SG, Stratum, CutUnit
+  KeyIndex<bool> plots;                                          // Stratum, CutUnit, Plot
+  KeyIndex<TreeEntry> trees;                                     // Stratum, CutUnit, Plot, Tree
+  std::size_t indexed_trees = 0;  // TreeTable rows with an entry of their own in `trees`
+  KeyIndex<bool> subpops;  // Stratum, SG, Sp, UOMP, ProdP, ProdS, CL
+  std::string key;         // the key being looked up
+
+  // The rows of TreeTable, the tree index and LogTable in use, and the rows
+  // the views have: these views grow a block of rows at a time, since
+  // adding one row inserts into every column of the table, while growing
+  // by a block resizes each column once. TrimRows gives them back their
+  // exact size.
+  struct RowBlock {
+    View* view;
+    std::size_t used;
+    std::size_t size;
+  };
+  RowBlock tree_rows, index_rows, log_rows;
 
   State(const JobTables& tables, JobFileContext context)
-      : t(tables), ctx(std::move(context)), v6(ctx.version == 6) {
+      : t(tables),
+        ctx(std::move(context)),
+        v6(ctx.version == 6),
+        tree_rows{&t.trees, t.trees.Size(), t.trees.Size()},
+        index_rows{&t.tree_index, t.tree_index.Size(), t.tree_index.Size()},
+        log_rows{&t.logs, t.logs.Size(), t.logs.Size()} {
     Bind();
     Index();
   }
@@ -199,6 +277,30 @@ struct JobRecordReaders::State {
     if (r >= 0) return static_cast<std::size_t>(r);
     if (failure.ok()) failure = storage::Status::Error("a row could not be added to a cruise table");
     return SIZE_MAX;
+  }
+  // AddRow for a view of a RowBlock. A view that cannot grow by a block
+  // (a derived view, memory short) gets its rows one at a time from AddRow.
+  std::size_t AddRow(RowBlock& rows) {
+    if (rows.used == rows.size) {
+      const std::size_t grown = rows.size + std::max<std::size_t>(rows.size / 2, 256);
+      if (!rows.view->SetSize(grown).ok()) {
+        const std::size_t row = AddRow(*rows.view);
+        if (row != SIZE_MAX) rows.used = rows.size = row + 1;
+        return row;
+      }
+      rows.size = grown;
+    }
+    return rows.used++;
+  }
+  void TrimRows() {
+    for (RowBlock* rows : {&tree_rows, &index_rows, &log_rows}) {
+      if (rows->size == rows->used) continue;
+      storage::Status st = rows->view->SetSize(rows->used);
+      if (st.ok())
+        rows->size = rows->used;
+      else if (failure.ok())
+        failure = std::move(st);
+    }
   }
   void SetTreeKey(std::size_t row, const JobRecord& r) {
     tree.Stratum.Set(row, r.Text(kStratum));
@@ -300,81 +402,142 @@ void JobRecordReaders::State::Bind() {
 
 // Rows already in the views (normally none) take part like rows of this file.
 void JobRecordReaders::State::Index() {
-  for (std::size_t r = 0; r < t.units.Size(); ++r) units.insert(FoldedKey({unit.CutUnit.Get(r)}));
+  for (std::size_t r = 0; r < t.units.Size(); ++r) units.TryEmplace(FoldedKey({unit.CutUnit.Get(r)}), true);
   for (std::size_t r = 0; r < t.strata.Size(); ++r)
     stratum_methods.emplace(FoldedKey({stratum.Stratum.Get(r)}), stratum.CruzMeth.Get(r));
   for (std::size_t r = 0; r < t.counts.Size(); ++r)
-    counts.emplace(FoldedKey({count.Sp.Get(r), count.SG.Get(r), count.Stratum.Get(r), count.CutUnit.Get(r)}), r);
+    counts.TryEmplace(FoldedKey({count.Sp.Get(r), count.SG.Get(r), count.Stratum.Get(r), count.CutUnit.Get(r)}), r);
   for (std::size_t r = 0; r < t.plots.Size(); ++r)
-    plots.insert(FoldedKey({plot.Stratum.Get(r), plot.CutUnit.Get(r), plot.Plot.Get(r)}));
+    plots.TryEmplace(FoldedKey({plot.Stratum.Get(r), plot.CutUnit.Get(r), plot.Plot.Get(r)}), true);
   for (std::size_t r = 0; r < t.trees.Size(); ++r)
-    trees.emplace(FoldedKey({tree.Stratum.Get(r), tree.CutUnit.Get(r), tree.Plot.Get(r), tree.Tree.Get(r)}),
-                  TreeEntry{r, false});
+    indexed_trees +=
+        trees.TryEmplace(FoldedKey({tree.Stratum.Get(r), tree.CutUnit.Get(r), tree.Plot.Get(r), tree.Tree.Get(r)}),
+                         TreeEntry{r, false, 0})
+            .second;
   for (std::size_t r = 0; r < t.subpopulations.Size(); ++r)
-    subpops.insert(FoldedKey({subpop.Stratum.Get(r), subpop.SG.Get(r), subpop.Sp.Get(r), subpop.UOMP.Get(r),
-                              subpop.ProdP.Get(r), subpop.ProdS.Get(r), subpop.CL.Get(r)}));
+    subpops.TryEmplace(FoldedKey({subpop.Stratum.Get(r), subpop.SG.Get(r), subpop.Sp.Get(r), subpop.UOMP.Get(r),
+                                  subpop.ProdP.Get(r), subpop.ProdS.Get(r), subpop.CL.Get(r)}),
+                       true);
 }
 
 JobRecordReaders::JobRecordReaders(const JobTables& tables, JobFileContext context)
     : state_(std::make_unique<State>(tables, std::move(context))) {}
 
-JobRecordReaders::~JobRecordReaders() = default;
+// Views left without Finish (a cancelled import) still get their exact size.
+JobRecordReaders::~JobRecordReaders() { state_->TrimRows(); }
+
+// A line names one key, a log line up to five; two keys a line on average
+// covers a cruise of a few logs a tree.
+void JobRecordReaders::Reserve(std::size_t lines) {
+  state_->seen_keys.Reserve(lines * 2);
+  state_->trees.Reserve(lines / 2);
+}
 
 const Diagnostics& JobRecordReaders::diagnostics() const { return state_->diagnostics; }
 const Diagnostics& JobRecordReaders::repeats() const { return state_->repeats; }
 
 namespace {
 
-// Notes `record` (of `type`, from line `line_number`) in `s.repeats` when its
-// key was seen before.
-void NoteRepeatedKey(std::unordered_map<std::string, bool>& seen, Diagnostics& repeats, RecordType type, bool v6,
-                     const JobRecord& record, std::size_t line_number) {
-  if (type == RecordType::Ignored || (v6 && (type == RecordType::PartE || type == RecordType::PartD))) return;
-  std::string names;
-  std::string values;
-  for (std::string_view name : KeyFieldNames(type)) {
-    const std::string* text = FieldNamed(record, name);
-    names += (names.empty() ? "" : "/") + std::string(name);
-    values += (values.empty() ? "" : "/") + TrimBoth(text != nullptr ? *text : std::string());
+std::size_t RepeatedKeys::FieldsOf(const RecordLayout* layout, RecordType type) {
+  for (std::size_t i = 0; i < layouts_.size(); ++i)
+    if (layouts_[i].layout == layout && layouts_[i].type == type) return i;
+  KeyFieldsOf f;
+  f.layout = layout;
+  f.type = type;
+  f.names = KeyFieldNames(type);
+  auto index_of = [&](std::string_view name) {
+    for (std::size_t i = 0; i < layout->fields.size(); ++i)
+      if (layout->fields[i].name == name) return i;
+    return std::size_t{SIZE_MAX};
+  };
+  for (std::string_view name : f.names) f.fields.push_back(index_of(name));
+  f.kpi = index_of(col::KPI.name);
+  f.tree_cnt = index_of(col::TreeCnt.name);
+  f.log_num = index_of(col::LogNum.name);
+  for (const GroupSpec& group : layout->groups) {
+    std::vector<std::size_t>& numbers = f.group_log_nums.emplace_back();
+    for (std::size_t i = 0; i < group.fields.size(); ++i)
+      if (group.fields[i].name == col::LogNum.name) numbers.push_back(i);
   }
-  const std::string kind(record.layout()->name);
-  auto note = [&](const std::string& key, const std::string& field, const std::string& text, bool split_part) {
-    auto [it, added] = seen.try_emplace(kind + "|" + key, split_part);
-    if (!added) {
-      const bool continues_split = it->second;
-      it->second = split_part;
-      if (continues_split) return;
-      repeats.push_back({line_number, kind, field, text});
+  layouts_.push_back(std::move(f));
+  return layouts_.size() - 1;
+}
+
+// The keys of `record` (of `type`): the kind, "|" and the folded key of the
+// trimmed key values joined by "/", with the trimmed log number for each
+// log of a log line.
+void RepeatedKeys::Prepare(RecordType type, bool v6, const JobRecord& record) {
+  pending_.clear();
+  keys_.clear();
+  numbers_.clear();
+  if (type == RecordType::Ignored || (v6 && (type == RecordType::PartE || type == RecordType::PartD))) return;
+  fields_ = FieldsOf(record.layout(), type);
+  const KeyFieldsOf& f = layouts_[fields_];
+  values_.clear();
+  for (std::size_t k = 0; k < f.fields.size(); ++k) {
+    if (k > 0) values_ += '/';
+    if (f.fields[k] != SIZE_MAX) AppendTrimmed(values_, record.Text(f.fields[k]));
+  }
+  kind_ = record.layout()->name;
+  auto add = [&](bool log, std::string_view number, bool split_part) {
+    Pending p{keys_.size(), 0, numbers_.size(), 0, log, split_part, 0};
+    keys_ += kind_;
+    keys_ += '|';
+    AppendKeyPart(keys_, values_);
+    if (log) {
+      AppendTrimmed(numbers_, number);
+      p.number_end = numbers_.size();
+      AppendKeyPart(keys_, std::string_view(numbers_).substr(p.number_begin));
     }
+    p.key_end = keys_.size();
+    p.hash = seen_.Prefetch(std::string_view(keys_).substr(p.key_begin));
+    pending_.push_back(p);
   };
   const bool log_lines = type == RecordType::PartC || type == RecordType::PartD || (v6 && type == RecordType::PartB);
   if (!log_lines) {
     bool split_part = false;
-    if (type == RecordType::PartA) {
-      const std::string* kpi = FieldNamed(record, col::KPI.name);
-      const std::string* count = FieldNamed(record, col::TreeCnt.name);
-      split_part = kpi != nullptr && count != nullptr && Atol(*kpi) == 99999 && Atof(*count) == 0;
-    }
-    note(FoldedKey({values}), names, values, split_part);
+    if (type == RecordType::PartA && f.kpi != SIZE_MAX && f.tree_cnt != SIZE_MAX)
+      split_part = Atol(record.Text(f.kpi)) == 99999 && Atof(record.Text(f.tree_cnt)) == 0;
+    add(false, {}, split_part);
     return;
   }
   // Log lines: each log is identified by the tree key and its log number.
-  auto log = [&](const std::string& log_number) {
-    note(FoldedKey({values, TrimBoth(log_number)}), names + "/" + std::string(col::LogNum.name),
-         values + "/" + TrimBoth(log_number), false);
-  };
-  if (const std::string* number = FieldNamed(record, col::LogNum.name); number != nullptr) {
-    if (!EndsLogs(*number)) log(*number);
+  if (f.log_num != SIZE_MAX) {
+    const std::string& number = record.Text(f.log_num);
+    if (!EndsLogs(number)) add(true, number, false);
   }
   for (std::size_t g = 0; g < record.GroupCount(); ++g) {
-    const auto& fields = record.layout()->groups[g].fields;
-    for (std::size_t i = 0; i < fields.size(); ++i) {
-      if (fields[i].name != col::LogNum.name) continue;
+    for (std::size_t i : f.group_log_nums[g]) {
       const std::string& number = record.GroupField(g, i).text;
       if (EndsLogs(number)) return;  // the readers stop at the first missing log number
-      log(number);
+      add(true, number, false);
     }
   }
+}
+
+// Notes each prepared key in `repeats` (with `line_number`) when it was seen
+// before, unless it continues a KPI split.
+void RepeatedKeys::Add(Diagnostics& repeats, std::size_t line_number) {
+  for (const Pending& p : pending_) {
+    const std::string_view key = std::string_view(keys_).substr(p.key_begin, p.key_end - p.key_begin);
+    auto [seen_split, added] = seen_.TryEmplace(key, p.hash, p.split_part);
+    if (added) continue;
+    const bool continues_split = *seen_split;
+    *seen_split = p.split_part;
+    if (continues_split) continue;
+    std::string field;
+    for (std::string_view name : layouts_[fields_].names) {
+      if (!field.empty()) field += '/';
+      field += name;
+    }
+    std::string text = values_;
+    if (p.log) {
+      field += "/" + std::string(col::LogNum.name);
+      text += "/" + std::string(numbers_.substr(p.number_begin, p.number_end - p.number_begin));
+    }
+    repeats.push_back({line_number, std::string(kind_), std::move(field), std::move(text)});
+  }
+  pending_.clear();
 }
 
 }  // namespace
@@ -389,12 +552,13 @@ void JobRecordReaders::ReadRecord(std::string_view line, std::size_t line_number
     s.record.Parse(kUnit6, line, line_number, &s.diagnostics);
     ReadUnitRecord(s.record);
     s.record.Parse(kStratumUnit4A, line);
-    NoteRepeatedKey(s.seen_keys, s.repeats, type, s.v6, s.record, line_number);
+    s.seen_keys.Prepare(type, s.v6, s.record);
     ReadStratumUnitRecord(s.record);
+    s.seen_keys.Add(s.repeats, line_number);
     return;
   }
   s.record.Parse(*layout, line, line_number, &s.diagnostics);
-  NoteRepeatedKey(s.seen_keys, s.repeats, type, s.v6, s.record, line_number);
+  s.seen_keys.Prepare(type, s.v6, s.record);
   switch (type) {
     case RecordType::Cruise: ReadCruiseRecord(s.record); break;
     case RecordType::CuttingUnit: ReadUnitRecord(s.record); break;
@@ -424,9 +588,11 @@ void JobRecordReaders::ReadRecord(std::string_view line, std::size_t line_number
       break;
     case RecordType::Ignored: break;
   }
+  s.seen_keys.Add(s.repeats, line_number);
 }
 
 storage::Status JobRecordReaders::Finish() {
+  state_->TrimRows();
   BuildStratumUnits();
   CountTreeLogs();
   return state_->failure;
@@ -464,7 +630,8 @@ void JobRecordReaders::ReadUnitRecord(const JobRecord& r) {
   State& s = *state_;
   bool v6 = r.layout() == &kUnit6;
   const std::string& cut_unit = r.Text(Pick(v6, u6CutUnit, u2CutUnit));
-  if (!s.units.insert(FoldedKey({cut_unit})).second) return;  // the first record of a unit wins
+  FoldInto(s.key, {cut_unit});
+  if (!s.units.TryEmplace(s.key, true).second) return;  // the first record of a unit wins
   std::size_t row = s.AddRow(s.t.units);
   if (row == SIZE_MAX) return;
   auto& u = s.unit;
@@ -523,7 +690,8 @@ bool JobRecordReaders::ReadCountRecord(const JobRecord& r) {
   const AFields& f = s.A();
   const std::string& stratum = r.Text(kStratum);
   const std::string& cut_unit = r.Text(kCutUnit);
-  auto method_it = s.stratum_methods.find(FoldedKey({stratum}));
+  FoldInto(s.key, {stratum});
+  auto method_it = s.stratum_methods.find(s.key);
   std::string_view method = method_it == s.stratum_methods.end() ? std::string_view() : method_it->second;
   const std::string& sg = r.Text(f.sg);
   const std::string& sp = r.Text(f.sp);
@@ -538,14 +706,12 @@ bool JobRecordReaders::ReadCountRecord(const JobRecord& r) {
     if (method == "S3P" && kpi >= 1) flag = false;
   }
 
-  auto [it, added] = s.counts.emplace(FoldedKey({sp, sg, stratum, cut_unit}), 0);
-  if (added) {
+  FoldInto(s.key, {sp, sg, stratum, cut_unit});
+  const std::size_t* known = s.counts.Find(s.key);
+  if (known == nullptr) {
     std::size_t row = s.AddRow(s.t.counts);
-    if (row == SIZE_MAX) {
-      s.counts.erase(it);
-      return flag;
-    }
-    it->second = row;
+    if (row == SIZE_MAX) return flag;
+    s.counts.TryEmplace(s.key, row);
     auto& c = s.count;
     c.CutUnit.Set(row, cut_unit);
     c.Stratum.Set(row, stratum);
@@ -557,7 +723,7 @@ bool JobRecordReaders::ReadCountRecord(const JobRecord& r) {
       c.SumKPI.Set(row, kpi);
     }
   } else if (flag) {
-    std::size_t row = it->second;
+    std::size_t row = *known;
     auto& c = s.count;
     c.Count.Set(row, WholePart(static_cast<double>(c.Count.Get(row)) + tally));
     c.SumKPI.Set(row, SaturatingAdd(c.SumKPI.Get(row), kpi));
@@ -577,7 +743,8 @@ bool JobRecordReaders::ReadPlotRecord(const JobRecord& r) {
                    tally == 0 && kpi == 0;
   // A null plot record for a plot that already has a row adds nothing, and
   // it is no tree either.
-  if (!s.plots.insert(FoldedKey({r.Text(kStratum), r.Text(kCutUnit), plot_no})).second) return null_plot;
+  FoldInto(s.key, {r.Text(kStratum), r.Text(kCutUnit), plot_no});
+  if (!s.plots.TryEmplace(s.key, true).second) return null_plot;
   std::size_t row = s.AddRow(s.t.plots);
   if (row == SIZE_MAX) return null_plot;
   auto& p = s.plot;
@@ -654,7 +821,7 @@ void JobRecordReaders::State::SetTree7B(std::size_t row, const JobRecord& r) {
 }
 
 void JobRecordReaders::State::AddTree6(const JobRecord& r) {
-  std::size_t row = AddRow(t.trees);
+  std::size_t row = AddRow(tree_rows);
   if (row == SIZE_MAX) return;
   SetTreeKey(row, r);
   const std::string& region = ctx.region;
@@ -696,7 +863,7 @@ void JobRecordReaders::State::AddTree6(const JobRecord& r) {
   tree.Error.Set(row, 0);
   // The index view stays row for row beside TreeTable, though Version 6
   // trees are never looked up.
-  std::size_t id_row = AddRow(t.tree_index);
+  std::size_t id_row = AddRow(index_rows);
   if (id_row != SIZE_MAX)
     tree_id.Set(id_row, r.Text(kStratum) + r.Text(kCutUnit) + r.Text(kPlot) + r.Text(kTree));
 }
@@ -715,32 +882,34 @@ void JobRecordReaders::ReadTreeRecord(const JobRecord& r, bool count_flag) {
   if (is_a && count_flag && IsCountMark(r.Text(t7aCM))) return;
   if (is_b && count_flag) return;
 
-  std::string key = FoldedKey({r.Text(kStratum), r.Text(kCutUnit), r.Text(kPlot), r.Text(kTree)});
-  auto it = s.trees.find(key);
-  if (it == s.trees.end()) {
+  FoldInto(s.key, {r.Text(kStratum), r.Text(kCutUnit), r.Text(kPlot), r.Text(kTree)});
+  TreeEntry* entry = s.trees.Find(s.key);
+  if (entry == nullptr || entry->row == SIZE_MAX) {
     // A B or E line with nothing past the key (the line that follows a
     // "3PPNT" null plot) makes no tree of its own.
     if (!is_a && CarriesOnlyKey(r)) return;
-    std::size_t row = s.AddRow(s.t.trees);
+    std::size_t row = s.AddRow(s.tree_rows);
     if (row == SIZE_MAX) return;
     s.SetTreeKey(row, r);
     s.tree.Error.Set(row, 0);
-    it = s.trees.emplace(std::move(key), TreeEntry{row, false}).first;
-    std::size_t id_row = s.AddRow(s.t.tree_index);
+    if (entry == nullptr) entry = s.trees.TryEmplace(s.key, TreeEntry{}).first;
+    entry->row = row;
+    ++s.indexed_trees;
+    entry->split_pending = false;
+    std::size_t id_row = s.AddRow(s.index_rows);
     if (id_row != SIZE_MAX)
       s.tree_id.Set(id_row, r.Text(kStratum) + r.Text(kCutUnit) + r.Text(kPlot) + r.Text(kTree));
     if (is_a) {
       s.SetTree7A(row, r, true, false);
-      it->second.split_pending = r.Whole(t7aKPI) == 99999 && r.Real(t7aTreeCnt) == 0;
+      entry->split_pending = r.Whole(t7aKPI) == 99999 && r.Real(t7aTreeCnt) == 0;
       return;
     }
   } else if (is_a) {
-    TreeEntry& entry = it->second;
-    s.SetTree7A(entry.row, r, !count_flag, entry.split_pending);
-    if (!count_flag) entry.split_pending = r.Whole(t7aKPI) == 99999 && r.Real(t7aTreeCnt) == 0;
+    s.SetTree7A(entry->row, r, !count_flag, entry->split_pending);
+    if (!count_flag) entry->split_pending = r.Whole(t7aKPI) == 99999 && r.Real(t7aTreeCnt) == 0;
     return;
   }
-  std::size_t row = it->second.row;
+  std::size_t row = entry->row;
   if (is_b)
     s.SetTree7B(row, r);
   else
@@ -761,7 +930,8 @@ void JobRecordReaders::AddSubPopulation(const JobRecord& r) {
   const std::string& prod_p = r.Text(f.prod_p);
   const std::string prod_s = s.v6 ? std::string() : r.Text(t7aProdS);
   const std::string& cl = r.Text(f.cl);
-  if (!s.subpops.insert(FoldedKey({stratum, sg, sp, uomp, prod_p, prod_s, cl})).second) return;
+  FoldInto(s.key, {stratum, sg, sp, uomp, prod_p, prod_s, cl});
+  if (!s.subpops.TryEmplace(s.key, true).second) return;
   std::size_t row = s.AddRow(s.t.subpopulations);
   if (row == SIZE_MAX) return;
   auto& p = s.subpop;
@@ -780,10 +950,12 @@ void JobRecordReaders::ReadLogRecord(const JobRecord& r) {
   const RecordLayout* layout = r.layout();
   int* tree_logs = nullptr;  // the tree's log count, found once per record
   auto add_row = [&](std::string_view log_num) -> std::size_t {
-    std::size_t row = s.AddRow(s.t.logs);
+    std::size_t row = s.AddRow(s.log_rows);
     if (row == SIZE_MAX) return row;
-    if (tree_logs == nullptr)
-      tree_logs = &s.logs_per_tree[FoldedKey({r.Text(kStratum), r.Text(kCutUnit), r.Text(kPlot), r.Text(kTree)})];
+    if (tree_logs == nullptr) {
+      FoldInto(s.key, {r.Text(kStratum), r.Text(kCutUnit), r.Text(kPlot), r.Text(kTree)});
+      tree_logs = &s.trees.TryEmplace(s.key, TreeEntry{}).first->logs;
+    }
     ++*tree_logs;
     l.Stratum.Set(row, r.Text(kStratum));
     l.CutUnit.Set(row, r.Text(kCutUnit));
@@ -861,11 +1033,20 @@ void JobRecordReaders::BuildStratumUnits() {
 
 void JobRecordReaders::CountTreeLogs() {
   State& s = *state_;
-  const auto& logs_per_tree = s.logs_per_tree;
+  s.TrimRows();
   auto& t = s.tree;
+  if (s.indexed_trees == s.t.trees.Size()) {
+    // Every row has its own entry (no Version 6 trees, no rows sharing a
+    // key): the entries give each row its count without reading the rows.
+    s.trees.ForEach([&](std::string_view, const TreeEntry& entry) {
+      if (entry.row != SIZE_MAX && entry.logs > 0) t.LogRecs.Set(entry.row, entry.logs);
+    });
+    return;
+  }
   for (std::size_t r = 0; r < s.t.trees.Size(); ++r) {
-    auto it = logs_per_tree.find(FoldedKey({t.Stratum.Get(r), t.CutUnit.Get(r), t.Plot.Get(r), t.Tree.Get(r)}));
-    if (it != logs_per_tree.end() && it->second > 0) t.LogRecs.Set(r, it->second);
+    FoldInto(s.key, {t.Stratum.Get(r), t.CutUnit.Get(r), t.Plot.Get(r), t.Tree.Get(r)});
+    const TreeEntry* entry = s.trees.Find(s.key);
+    if (entry != nullptr && entry->logs > 0) t.LogRecs.Set(r, entry->logs);
   }
 }
 

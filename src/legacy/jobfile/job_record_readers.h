@@ -52,6 +52,11 @@ class JobRecordReaders {
   JobRecordReaders(const JobRecordReaders&) = delete;
   JobRecordReaders& operator=(const JobRecordReaders&) = delete;
 
+  // Sizes the indexes for a job file of about `lines` lines, so that they
+  // are not rebuilt as they grow; only a hint, any number of lines can be
+  // read.
+  void Reserve(std::size_t lines);
+
   // Hands one job-file line to the readers its first and second character
   // and the version call for; lines of no known type are ignored.
   // `line_number` labels the diagnostics of the line.

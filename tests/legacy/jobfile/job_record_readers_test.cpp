@@ -319,6 +319,36 @@ TEST_F(JobReadersTest, RepeatedKeysAreListed) {
   EXPECT_EQ(Get(table::TreeTable, col::DBH, 0), 13.0f);
 }
 
+// A log number given twice on one line repeats the first of them; the same
+// numbers under another tree, or in upper and lower case, are told apart
+// only by the tree.
+TEST_F(JobReadersTest, RepeatedLogNumbersOnOneLineAreListed) {
+  Start(7);
+  auto logs = [](const char* tree, std::initializer_list<const char*> numbers) {
+    JobRecord r(kLog7C);
+    r.SetText(kStratum, "1");
+    r.SetText(kCutUnit, "1");
+    r.SetText(kPlot, "1");
+    r.SetText(kTree, tree);
+    for (const char* n : numbers) {
+      auto g = static_cast<std::size_t>(r.AddGroup());
+      r.SetGroupText(g, l7cLogNum, n);
+      r.SetGroupText(g, l7cGrade, "2");
+    }
+    return r.Format();
+  };
+  Feed({Stratum3A("1", "3P"),                       // line 1
+        Tree7A("1", "1", "1", "DF", "M", "1", "4"),  // 2
+        logs("1", {"1", "2", "1", "a"}),             // 3: log 1 twice
+        logs("2", {"1", "2"}),                       // 4: another tree
+        logs("1", {"A"})});                          // 5: "A" is "a"
+  FinishAndReopen();
+  EXPECT_EQ(ListDiagnostics(repeats_, 20),
+            "line 3, 7C, Stratum/CutUnit/Plot/Tree/LogNum \"1/1/1/1/1\"\n"
+            "line 5, 7C, Stratum/CutUnit/Plot/Tree/LogNum \"1/1/1/1/A\"\n");
+  EXPECT_EQ(Table(table::LogTable).Size(), 7u);
+}
+
 // Damaged bytes in numeric fields are listed with their line, record and
 // field; bytes that cannot be shown are written as \xNN.
 TEST_F(JobReadersTest, MalformedNumbersAreListed) {
@@ -513,6 +543,19 @@ TEST_F(JobReadersTest, VersionSixLogRecords) {
   EXPECT_EQ(Get(table::LogTable, col::NCUFT, 2), 1200.0);
 }
 
+// Version 6 trees of one key are rows of their own; each gets the count of
+// the logs read for the key.
+TEST_F(JobReadersTest, VersionSixTreesOfOneKeyEachCountItsLogs) {
+  Start(6, "02", "");
+  std::string grade = Key1("7B") + "  " + "1   " + " 2" + " 10" + "  2" + " 3" + " 20" + "0  " + " 4" + " 30";
+  Feed({Tree6("N", "DF", "Y", "100 50"), Tree6("N", "DF", "Y", "100 50"), grade});
+  FinishAndReopen();
+  ASSERT_EQ(Table(table::TreeTable).Size(), 2u);
+  ASSERT_EQ(Table(table::LogTable).Size(), 2u);
+  EXPECT_EQ(Get(table::TreeTable, col::LogRecs, 0), 2);
+  EXPECT_EQ(Get(table::TreeTable, col::LogRecs, 1), 2);
+}
+
 TEST_F(JobReadersTest, TreeKeysCompareLikeTheStorageEngine) {
   Start(7);
   // Letter case of A-Z does not matter; the split between key fields does.
@@ -551,6 +594,66 @@ TEST_F(JobReadersTest, BadLinesLeaveEarlierRowsAlone) {
   for (const FieldDiagnostic& d : diagnostics_)
     if (d.field == "DBH" && d.line == line_number_ && d.text == " 12x5") found = true;
   EXPECT_TRUE(found);
+}
+
+// Enough trees and logs that the tables grow many times: every row is there
+// once, with its own values, and the tables end at their exact size.
+TEST_F(JobReadersTest, ManyTreesAndLogsKeepEveryRow) {
+  Start(7);
+  std::vector<std::string> lines{Stratum3A("1", "PNT")};
+  constexpr int kTrees = 1500;
+  for (int i = 0; i < kTrees; ++i) {
+    const std::string plot = std::to_string(1 + i / 100), tree = std::to_string(1 + i % 100);
+    lines.push_back(Tree7A("1", plot, tree, "DF", "M"));
+    lines.push_back(Tree7B("1", plot, tree, std::to_string(10 + i % 50) + ".0"));
+    JobRecord logs(kLog7C);
+    logs.SetText(kStratum, "1");
+    logs.SetText(kCutUnit, "1");
+    logs.SetText(kPlot, plot);
+    logs.SetText(kTree, tree);
+    for (int n = 1; n <= 1 + i % 3; ++n) {
+      auto g = static_cast<std::size_t>(logs.AddGroup());
+      logs.SetGroupText(g, l7cLogNum, std::to_string(n));
+      logs.SetGroupText(g, l7cGrade, std::to_string(i % 10));
+    }
+    lines.push_back(logs.Format());
+  }
+  Feed(lines);
+  FinishAndReopen();
+  EXPECT_TRUE(repeats_.empty());
+  ASSERT_EQ(Table(table::TreeTable).Size(), static_cast<std::size_t>(kTrees));
+  ASSERT_EQ(Table(table::LogTable).Size(), static_cast<std::size_t>(kTrees / 3 * 6));
+  ASSERT_EQ(Table(kTreeIndex.substr(0, 9)).Size(), static_cast<std::size_t>(kTrees));
+  auto unpadded = [](std::string text) { return text.erase(0, text.find_first_not_of(' ')); };
+  for (std::size_t r = 0; r < static_cast<std::size_t>(kTrees); ++r) {
+    EXPECT_EQ(unpadded(Get(table::TreeTable, col::Plot, r)), std::to_string(1 + r / 100)) << r;
+    EXPECT_EQ(unpadded(Get(table::TreeTable, col::Tree, r)), std::to_string(1 + r % 100)) << r;
+    EXPECT_EQ(Get(table::TreeTable, col::DBH, r), static_cast<float>(10 + r % 50)) << r;
+    EXPECT_EQ(Get(table::TreeTable, col::LogRecs, r), static_cast<int>(1 + r % 3)) << r;
+  }
+  View logs = Table(table::LogTable);
+  auto grade = logs.Bind(col::Grade);
+  auto tree = logs.Bind(col::Tree);
+  std::size_t row = 0;
+  for (int i = 0; i < kTrees; ++i) {
+    for (int n = 1; n <= 1 + i % 3; ++n, ++row) {
+      EXPECT_EQ(unpadded(tree.Get(row)), std::to_string(1 + i % 100)) << row;
+      EXPECT_EQ(grade.Get(row), std::to_string(i % 10)) << row;
+    }
+  }
+}
+
+// Readers ended without Finish (a cancelled import) leave the tables with
+// exactly the rows they added.
+TEST_F(JobReadersTest, TablesKeepTheirExactSizeWithoutFinish) {
+  Start(7);
+  Feed({Stratum3A("1", "PNT"), Tree7A("1", "1", "1", "DF", "M"), Tree7A("1", "1", "2", "DF", "M"),
+        Tree7B("1", "1", "2", "12.0")});
+  readers_.reset();
+  EXPECT_EQ(tables_.trees.Size(), 2u);
+  EXPECT_EQ(tables_.logs.Size(), 0u);
+  EXPECT_EQ(tables_.tree_index.Size(), 2u);
+  EXPECT_EQ(tables_.trees.Bind(col::DBH).Get(1), 12.0f);
 }
 
 // A table that refuses rows (here a derived view in place of TreeTable) makes

@@ -3,11 +3,18 @@
 // damaged lines, diagnostics and record identification.
 #include <gtest/gtest.h>
 
+#include <array>
+#include <bit>
+#include <cmath>
+#include <cstdint>
 #include <cstdlib>
+#include <random>
 #include <string>
+#include <vector>
 
 #include "legacy/jobfile/job_layouts.h"
 #include "legacy/jobfile/job_record.h"
+#include "legacy/line.h"
 
 namespace sw::legacy::jobfile {
 namespace {
@@ -361,6 +368,87 @@ TEST(JobRecordParse, VersionSixLogLinesHaveAWiderFirstLog) {
   EXPECT_EQ(r.GroupField(1, lg6Grade).text, " 3");
   EXPECT_EQ(r.GroupField(1, lg6PctSeenDef).real, 20.0);
   EXPECT_EQ(r.GroupField(2, lg6LogNum).text, "  0");
+}
+
+// A layout of one wide real field, so that texts of any length reach the
+// conversion as they stand.
+constexpr std::array<FieldSpec, 1> kWideRealFields{{{"Wide", 0, 40, Conv::Real, "%40f"}}};
+constexpr RecordLayout kWideReal{"wide", "", kWideRealFields};
+
+// A real field reads exactly as the C library's conversion reads its text,
+// bit for bit, and is listed as damaged exactly when IsMalformedNumber says
+// so: plain decimals of up to 15 digits (read directly) and everything else
+// (longer mantissas, exponents, trailing text, signs alone; read by Atof).
+TEST(JobRecordParse, RealFieldsReadAsTheCLibraryReadsThem) {
+  std::vector<std::string> texts{"0",        "-0",        "-0.0",       "+0.5",      ".5",        "5.",
+                                 "  12.25",  "\t3.5",     "0.1",        "0.3",       "123456789012345",
+                                 "1234567890123456", "12345678901234567890", "0.000000000000001",
+                                 "9007199254740993", "1e3",  "1.5E-2",    "2e",        "1x.5",      "-",
+                                 ".",        " ",         "",           "+-1",       "1.2.3",     "inf",
+                                 "nan",      "0x1p3",     "99999",      "-99999.99", "4.35",      "1.005"};
+  std::mt19937 random(7);
+  for (int n = 0; n < 20000; ++n) {
+    std::string text(random() % 3, ' ');
+    if (random() % 3 == 0) text += random() % 2 ? '-' : '+';
+    const int digits = 1 + static_cast<int>(random() % 18);
+    const int point = static_cast<int>(random() % (digits + 2)) - 1;  // -1: none
+    for (int d = 0; d < digits; ++d) {
+      if (d == point) text += '.';
+      text += static_cast<char>('0' + random() % 10);
+    }
+    if (random() % 10 == 0) text += random() % 2 ? "e-7" : "x";
+    texts.push_back(text);
+  }
+  for (const std::string& text : texts) {
+    SCOPED_TRACE(text);
+    Diagnostics diagnostics;
+    JobRecord record;
+    record.Parse(kWideReal, text, 3, &diagnostics);
+    const std::string field = FixedField(text, 0, 40);
+    ASSERT_EQ(record.Text(0), field);
+    const double expected = std::isfinite(Atof(field)) ? Atof(field) : 0.0;
+    EXPECT_EQ(std::bit_cast<std::uint64_t>(record.Real(0)), std::bit_cast<std::uint64_t>(expected))
+        << record.Real(0) << " " << expected;
+    EXPECT_EQ(record.Whole(0), WholePart(expected));
+    EXPECT_EQ(diagnostics.size(), IsMalformedNumber(field, Conv::Real) ? 1u : 0u);
+  }
+}
+
+constexpr std::array<FieldSpec, 2> kWideWholeFields{{{"WideInt", 0, 30, Conv::Int, "%30d"},
+                                                   {"WideLong", 30, 60, Conv::Long, "%30ld"}}};
+constexpr RecordLayout kWideWhole{"wholes", "", kWideWholeFields};
+
+// Int and Long fields read as Atoi and Atol read their text (saturating at
+// the type's range) and are listed as damaged exactly when
+// IsMalformedNumber says so, whether the text is a plain integer or not.
+TEST(JobRecordParse, WholeFieldsReadAsAtoiAndAtolReadThem) {
+  std::vector<std::string> texts{"0",  "-0", "+7", "  42", "\t-13", "2147483647", "2147483648", "-2147483649",
+                                 "999999999999999999", "9999999999999999999", "-9223372036854775809", "12x",
+                                 "1.5", "-",  "+",  " ",   "",      "--1",        "1 2",        "007"};
+  std::mt19937 random(3);
+  for (int n = 0; n < 5000; ++n) {
+    std::string text(random() % 3, ' ');
+    if (random() % 3 == 0) text += random() % 2 ? '-' : '+';
+    const int digits = 1 + static_cast<int>(random() % 21);
+    for (int d = 0; d < digits; ++d) text += static_cast<char>('0' + random() % 10);
+    if (random() % 10 == 0) text += "x";
+    texts.push_back(text);
+  }
+  for (const std::string& text : texts) {
+    SCOPED_TRACE(text);
+    std::string line = text;
+    line.resize(30, ' ');
+    line += text;
+    Diagnostics diagnostics;
+    JobRecord record;
+    record.Parse(kWideWhole, line, 1, &diagnostics);
+    const std::string field = FixedField(line, 0, 30);
+    EXPECT_EQ(record.Whole(0), Atoi(field));
+    EXPECT_EQ(record.Int(0), Atoi(field));
+    EXPECT_EQ(record.Whole(1), Atol(FixedField(line, 30, 60)));
+    EXPECT_EQ(record.Real(1), static_cast<double>(Atol(FixedField(line, 30, 60))));
+    EXPECT_EQ(diagnostics.size(), IsMalformedNumber(field, Conv::Int) ? 2u : 0u);
+  }
 }
 
 }  // namespace

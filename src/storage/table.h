@@ -89,6 +89,8 @@ class ByteArena {
     bytes_.reserve(bytes + 1);
   }
   void Push(std::string_view v) { offsets_.push_back(Append(v)); }
+  // A new arena whose item i is item order[i] of this one.
+  ByteArena Gathered(const std::vector<std::size_t>& order) const;
   std::size_t size() const { return packed_rows_ != kNotPacked ? packed_rows_ : offsets_.size(); }
   void Reserve(std::size_t rows, std::size_t bytes);
 

@@ -34,6 +34,7 @@ class Field {
     if (!status.ok() && failure_->ok()) *failure_ = std::move(status);
   }
   value_type Get(std::size_t row) const { return bound_.Get(row); }
+  bool present() const { return bound_.present(); }
 
  private:
   storage::Bound<T> bound_;
@@ -231,6 +232,18 @@ struct JobRecordReaders::State {
     BoundDouble UnitAcres;
   } su;
   BoundString tree_id;
+  bool index_trees = false;  // the caller's index view has a TreeID column to fill
+  std::string id;            // reused for TreeID texts
+
+  // Adds the tree's row to the index view, row for row beside TreeTable.
+  void IndexTree(const JobRecord& r) {
+    if (!index_trees) return;
+    const std::size_t id_row = AddRow(index_rows);
+    if (id_row == SIZE_MAX) return;
+    id.clear();
+    for (std::size_t part : {kStratum, kCutUnit, kPlot, kTree}) id += r.Text(part);
+    tree_id.Set(id_row, id);
+  }
 
   // The indexes, keyed by FoldedKey of the parts named below.
   KeyIndex<bool> units;                                          // CutUnit
@@ -398,6 +411,7 @@ void JobRecordReaders::State::Bind() {
   su = {F(t.strata_units, col::StrataUnit), F(t.strata_units, col::UnitStrata),
         F(t.strata_units, col::UnitAcres)};
   tree_id = F(t.tree_index, col::TreeID);
+  index_trees = tree_id.present();
 }
 
 // Rows already in the views (normally none) take part like rows of this file.
@@ -861,11 +875,7 @@ void JobRecordReaders::State::AddTree6(const JobRecord& r) {
   tree.SDefP.Set(row, ToFloat(FiniteAtof(h.SDefP)));
   tree.SDefS.Set(row, ToFloat(FiniteAtof(h.SDefS)));
   tree.Error.Set(row, 0);
-  // The index view stays row for row beside TreeTable, though Version 6
-  // trees are never looked up.
-  std::size_t id_row = AddRow(index_rows);
-  if (id_row != SIZE_MAX)
-    tree_id.Set(id_row, r.Text(kStratum) + r.Text(kCutUnit) + r.Text(kPlot) + r.Text(kTree));
+  IndexTree(r);  // though Version 6 trees are never looked up
 }
 
 void JobRecordReaders::ReadTreeRecord(const JobRecord& r, bool count_flag) {
@@ -896,9 +906,7 @@ void JobRecordReaders::ReadTreeRecord(const JobRecord& r, bool count_flag) {
     entry->row = row;
     ++s.indexed_trees;
     entry->split_pending = false;
-    std::size_t id_row = s.AddRow(s.index_rows);
-    if (id_row != SIZE_MAX)
-      s.tree_id.Set(id_row, r.Text(kStratum) + r.Text(kCutUnit) + r.Text(kPlot) + r.Text(kTree));
+    s.IndexTree(r);
     if (is_a) {
       s.SetTree7A(row, r, true, false);
       entry->split_pending = r.Whole(t7aKPI) == 99999 && r.Real(t7aTreeCnt) == 0;

@@ -152,8 +152,10 @@ void AppendPadded(std::string& out, std::string_view text, const SimpleConversio
     return;
   }
   const std::size_t at = out.size();
-  out.resize(at + c.width, ' ');
-  std::memcpy(out.data() + at + (c.left ? 0 : c.width - text.size()), text.data(), text.size());
+  out.append(c.width, ' ');
+  // Field texts are a few bytes: a plain loop costs less than a call.
+  char* to = out.data() + at + (c.left ? 0 : c.width - text.size());
+  for (char ch : text) *to++ = ch;
 }
 
 // `value` with `precision` decimals as printf writes it, by integer

@@ -43,6 +43,19 @@ int CompareRows(const RowValues& a, const RowValues& b, const std::vector<int>& 
   return 0;
 }
 
+// SortOn(keys) puts the rows in the order CompareRows gives for `order` (the
+// value indexes of those keys), keeping equal rows in their base order.
+void ExpectSortedBy(const View& v, const std::vector<RowValues>& rows, const std::vector<std::string>& keys,
+                    const std::vector<int>& order) {
+  View sorted = v.SortOn(keys).value();
+  ASSERT_EQ(sorted.Size(), rows.size());
+  for (std::size_t r = 1; r < sorted.Size(); ++r) {
+    const std::size_t a = sorted.BaseIndex(r - 1), b = sorted.BaseIndex(r);
+    const int c = CompareRows(rows[a], rows[b], order);
+    ASSERT_TRUE(c < 0 || (c == 0 && a < b)) << "rows " << a << " and " << b << " out of order at " << r;
+  }
+}
+
 TEST(SortOrder, MatchesTheComparisonRulesOnRandomRows) {
   std::mt19937 random(11);
   const std::vector<std::string> texts{"", " ", "a", "A", "ab", "aB", "abc", "b", "Z", "z", "[", "_", "`",
@@ -73,13 +86,7 @@ TEST(SortOrder, MatchesTheComparisonRulesOnRandomRows) {
       {{"s"}, {0, 1, 2, 3, 4}}, {{"f", "s"}, {2, 0, 1, 3, 4}}, {{"d", "t", "i"}, {3, 4, 1, 0, 2}}, {{}, {0, 1, 2, 3, 4}}};
   for (const auto& [keys, order] : sorts) {
     SCOPED_TRACE(keys.empty() ? "all columns" : keys.front());
-    View sorted = v.SortOn(keys).value();
-    ASSERT_EQ(sorted.Size(), rows.size());
-    for (std::size_t r = 1; r < sorted.Size(); ++r) {
-      const std::size_t a = sorted.BaseIndex(r - 1), b = sorted.BaseIndex(r);
-      const int c = CompareRows(rows[a], rows[b], order);
-      ASSERT_TRUE(c < 0 || (c == 0 && a < b)) << "rows " << a << " and " << b << " out of order at " << r;
-    }
+    ExpectSortedBy(v, rows, keys, order);
   }
 }
 
@@ -108,13 +115,7 @@ TEST(SortOrder, LongSharedPrefixesSortByEveryByte) {
   for (const auto& [keys, order] : std::vector<std::pair<std::vector<std::string>, std::vector<int>>>{
            {{"s", "t"}, {0, 4, 1}}, {{"t", "s"}, {4, 0, 1}}, {{"i", "s"}, {1, 0, 4}}}) {
     SCOPED_TRACE(keys.front());
-    View sorted = v.SortOn(keys).value();
-    ASSERT_EQ(sorted.Size(), rows.size());
-    for (std::size_t r = 1; r < sorted.Size(); ++r) {
-      const std::size_t a = sorted.BaseIndex(r - 1), b = sorted.BaseIndex(r);
-      const int c = CompareRows(rows[a], rows[b], order);
-      ASSERT_TRUE(c < 0 || (c == 0 && a < b)) << "rows " << a << " and " << b << " out of order at " << r;
-    }
+    ExpectSortedBy(v, rows, keys, order);
   }
 }
 

@@ -77,6 +77,20 @@ std::string Tree7B(std::string stratum, std::string plot, std::string tree, std:
   return Line(kTree7B, {{kStratum, stratum}, {kCutUnit, "1"}, {kPlot, plot}, {kTree, tree}, {t7bDBH, dbh},
                         {t7bTotHt, "101.7"}, {t7bAvgZForm, "0.123"}});
 }
+// A 7C line of tree 1/1/1/`tree` with these log numbers, grade 2.
+std::string Logs7C(const char* tree, std::initializer_list<const char*> numbers) {
+  JobRecord r(kLog7C);
+  r.SetText(kStratum, "1");
+  r.SetText(kCutUnit, "1");
+  r.SetText(kPlot, "1");
+  r.SetText(kTree, tree);
+  for (const char* n : numbers) {
+    auto g = static_cast<std::size_t>(r.AddGroup());
+    r.SetGroupText(g, l7cLogNum, n);
+    r.SetGroupText(g, l7cGrade, "2");
+  }
+  return r.Format();
+}
 std::string Stratum3A(std::string stratum, std::string method) {
   return Line(kStratum3A, {{s3Stratum, stratum}, {s3CruzMeth, method}, {s3BAF, "20"}, {s3Month, "7"},
                            {s3Year, "2009"}, {s3Description, "STRATUM " + stratum}});
@@ -281,19 +295,7 @@ TEST_F(JobReadersTest, AKpiSplitOverSeveralLinesAddsUp) {
 // continuation lines of a KPI split and a tree's several log lines are not.
 TEST_F(JobReadersTest, RepeatedKeysAreListed) {
   Start(7);
-  auto logs = [](std::initializer_list<const char*> numbers) {
-    JobRecord r(kLog7C);
-    r.SetText(kStratum, "1");
-    r.SetText(kCutUnit, "1");
-    r.SetText(kPlot, "1");
-    r.SetText(kTree, "1");
-    for (const char* n : numbers) {
-      auto g = static_cast<std::size_t>(r.AddGroup());
-      r.SetGroupText(g, l7cLogNum, n);
-      r.SetGroupText(g, l7cGrade, "2");
-    }
-    return r.Format();
-  };
+  auto logs = [](std::initializer_list<const char*> numbers) { return Logs7C("1", numbers); };
   Feed({Stratum3A("1", "3P"),                                // line 1
         Stratum3A(" 1", "STR"),                              // 2: the same stratum again
         Tree7A("1", "1", "1", "DF", "M", "0", "99999"),     // 3: a KPI split...
@@ -324,19 +326,7 @@ TEST_F(JobReadersTest, RepeatedKeysAreListed) {
 // only by the tree.
 TEST_F(JobReadersTest, RepeatedLogNumbersOnOneLineAreListed) {
   Start(7);
-  auto logs = [](const char* tree, std::initializer_list<const char*> numbers) {
-    JobRecord r(kLog7C);
-    r.SetText(kStratum, "1");
-    r.SetText(kCutUnit, "1");
-    r.SetText(kPlot, "1");
-    r.SetText(kTree, tree);
-    for (const char* n : numbers) {
-      auto g = static_cast<std::size_t>(r.AddGroup());
-      r.SetGroupText(g, l7cLogNum, n);
-      r.SetGroupText(g, l7cGrade, "2");
-    }
-    return r.Format();
-  };
+  auto logs = Logs7C;
   Feed({Stratum3A("1", "3P"),                       // line 1
         Tree7A("1", "1", "1", "DF", "M", "1", "4"),  // 2
         logs("1", {"1", "2", "1", "a"}),             // 3: log 1 twice

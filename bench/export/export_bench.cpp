@@ -99,7 +99,7 @@ void BM_WriteJobFile(benchmark::State& state) {
 }
 BENCHMARK(BM_WriteJobFile)->Unit(benchmark::kMillisecond);
 
-// The columns the writer reads.
+// Every column the writer reads of TreeTable and LogTable.
 const std::vector<const sw::storage::StringColumn*> kTreeTexts{
     &col::Stratum, &col::CutUnit, &col::Plot,     &col::Tree,      &col::Sp,       &col::ProdP,
     &col::ProdS,   &col::SG,      &col::CL,       &col::CM,        &col::UOMP,     &col::ThreePcode,
@@ -110,10 +110,16 @@ const std::vector<const sw::storage::FloatColumn*> kTreeNumbers{
     &col::SlopePct, &col::HgtFLL, &col::DBH,     &col::DRCOB,  &col::TotHt,   &col::MrchHtP, &col::MrchHtS,
     &col::UStemDOB, &col::HgtUStem, &col::DBHBTR, &col::DBHDBT, &col::TopDIBP, &col::TopDIBS, &col::DiamDefPt,
     &col::VoidPct};
+const std::vector<const sw::storage::IntColumn*> kTreeInts{&col::PoleLen, &col::MrchHtLL, &col::RefHtPct, &col::FC,
+                                                          &col::Ht2Def};
+const std::vector<const sw::storage::LongColumn*> kTreeLongs{&col::KPI};
+const std::vector<const sw::storage::DoubleColumn*> kTreeDoubles{&col::AvgZForm};
 const std::vector<const sw::storage::StringColumn*> kLogTexts{&col::Stratum, &col::CutUnit, &col::Plot, &col::Tree,
                                                               &col::LogNum,  &col::Grade,   &col::Sort};
 const std::vector<const sw::storage::FloatColumn*> kLogNumbers{&col::PctSeenDef, &col::PctRecChip, &col::SEDi,
                                                                &col::LEDi};
+const std::vector<const sw::storage::IntColumn*> kLogInts{&col::Length};
+const std::vector<const sw::storage::DoubleColumn*> kLogDoubles{&col::GBDFT, &col::GCUFT, &col::NBDFT, &col::NCUFT};
 
 // The rows the writer reads, read through bound columns and nothing more:
 // texts as copies (Get) or in place (Peek, as the writer reads them).
@@ -140,8 +146,13 @@ std::size_t ReadRows(const sw::cruisedb::CruiseTables& tables) {
   };
   texts(tables.trees, kTreeTexts);
   numbers(tables.trees, kTreeNumbers);
+  numbers(tables.trees, kTreeInts);
+  numbers(tables.trees, kTreeLongs);
+  numbers(tables.trees, kTreeDoubles);
   texts(tables.logs, kLogTexts);
   numbers(tables.logs, kLogNumbers);
+  numbers(tables.logs, kLogInts);
+  numbers(tables.logs, kLogDoubles);
   return sum;
 }
 

@@ -6,6 +6,7 @@
 // is committed once, in its OutputSet temporary, then moved into place.
 #include "convert/job_key_importer.h"
 
+#include <algorithm>
 #include <array>
 #include <string_view>
 #include <system_error>
@@ -70,23 +71,10 @@ std::string_view TrimBlanks(std::string_view text) {
 
 bool IsLower(char c) { return c >= 'a' && c <= 'z'; }
 
-// Removes leading and trailing blanks from `v`; true when there were any.
-bool Trim(std::string& v) {
-  if (v.empty() || (v.front() != ' ' && v.back() != ' ')) return false;
-  v = std::string(TrimBlanks(v));
-  return true;
-}
-
-// Makes `v` upper case; true when it had a lower-case letter.
-bool Upper(std::string& v) {
-  bool changed = false;
-  for (char& c : v) {
-    if (IsLower(c)) {
-      c = static_cast<char>(c - 'a' + 'A');
-      changed = true;
-    }
-  }
-  return changed;
+// Makes `v` upper case.
+void Upper(std::string& v) {
+  for (char& c : v)
+    if (IsLower(c)) c = static_cast<char>(c - 'a' + 'A');
 }
 
 bool Lists(const std::vector<storage::StringColumn>& columns, const storage::StringColumn& column) {
@@ -97,22 +85,23 @@ bool Lists(const std::vector<storage::StringColumn>& columns, const storage::Str
 
 // Removes leading and trailing blanks from the `trimmed` columns and makes
 // the `upper` columns upper case. Each column is read once, a column of
-// both lists trimmed, then upper-cased; a cell is changed in place in the
-// text read and written only when it changed, so that the many cells that
-// are already clean cost one read each.
+// both lists trimmed, then upper-cased; a cell is read in place and
+// written only when it changes, so that the many cells that are already
+// clean cost one read each and no copy.
 storage::Status CleanTable(storage::View& table, const CleanRule& rule) {
   auto each = [&](const storage::StringColumn& column, bool trim, bool upper) -> storage::Status {
     const storage::BoundString bound = table.Bind(column);
     if (!bound.present()) return storage::Status::Ok();
     const std::size_t rows = table.Size();
+    std::string scratch, value;
     for (std::size_t r = 0; r < rows; ++r) {
-      std::string value = bound.Get(r);
-      const bool trimmed = trim && Trim(value);
-      const bool uppered = upper && Upper(value);
-      if (trimmed || uppered) {
-        storage::Status st = bound.Set(r, value);
-        if (!st.ok()) return st;
-      }
+      const std::string_view text = bound.Peek(r, scratch);
+      const bool blanks = trim && !text.empty() && (text.front() == ' ' || text.back() == ' ');
+      if (!blanks && !(upper && std::any_of(text.begin(), text.end(), IsLower))) continue;
+      value.assign(blanks ? TrimBlanks(text) : text);
+      if (upper) Upper(value);
+      storage::Status st = bound.Set(r, value);
+      if (!st.ok()) return st;
     }
     return storage::Status::Ok();
   };

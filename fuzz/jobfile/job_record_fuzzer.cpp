@@ -3,13 +3,16 @@
 // formatted with every layout. Version 6 layouts keep the text of the line,
 // so for them formatting the parsed line must give the line back (cut at a
 // NUL byte, padded or cut to the layout's width).
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 
 #include "legacy/jobfile/job_layouts.h"
 #include "legacy/jobfile/job_record.h"
+#include "legacy/line.h"
 
 using namespace sw::legacy::jobfile;
 
@@ -28,6 +31,28 @@ bool KeepsText(const RecordLayout& layout) {
   return layout.name.substr(0, 2) == "V6";
 }
 
+// A parsed number is exactly what the C library's conversion of its text
+// gives (a value that is not finite read as 0), whatever shortcut the parser
+// takes for plain numbers.
+void CheckNumber(const FieldSpec& def, const std::string& text, double real, std::int64_t whole) {
+  switch (def.conv) {
+    case Conv::Real: {
+      double expected = sw::legacy::Atof(text);
+      if (!std::isfinite(expected)) expected = 0.0;
+      if (std::memcmp(&expected, &real, sizeof real) != 0) __builtin_trap();
+      break;
+    }
+    case Conv::Int:
+      if (whole != sw::legacy::Atoi(text)) __builtin_trap();
+      break;
+    case Conv::Long:
+      if (whole != sw::legacy::Atol(text)) __builtin_trap();
+      break;
+    default:
+      break;
+  }
+}
+
 void CheckLine(std::string_view line) {
   Diagnostics diagnostics;
   JobRecord record;
@@ -40,6 +65,13 @@ void CheckLine(std::string_view line) {
     if (c != '\n' && (static_cast<unsigned char>(c) < 0x20 || static_cast<unsigned char>(c) >= 0x7F)) __builtin_trap();
   for (const RecordLayout* layout : layouts::kAll) {
     record.Parse(*layout, line, 1, &diagnostics);
+    for (std::size_t i = 0; i < layout->fields.size(); ++i)
+      CheckNumber(layout->fields[i], record.Text(i), record.Real(i), record.Whole(i));
+    for (std::size_t g = 0; g < record.GroupCount(); ++g)
+      for (std::size_t i = 0; i < layout->groups[g].fields.size(); ++i) {
+        const FieldValue& v = record.GroupField(g, i);
+        CheckNumber(layout->groups[g].fields[i], v.text, v.real, v.whole);
+      }
     std::string out = record.Format();
     JobRecord again;
     again.Parse(*layout, out);

@@ -13,13 +13,10 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app/create_command.h"
-#include "app/main_dialog.h"
 #include "cruisedb/columns.h"
-#include "gui/main_window.h"
-#include "gui/qt_platform.h"
 #include "legacy/import/import_files.h"
 #include "qt_app.h"
+#include "window_harness.h"
 #include "storage/storage.h"
 #include "support/decimal_comma_locale.h"
 
@@ -38,20 +35,15 @@ struct AutoAnswer {
 TEST(WindowConversion, KeyFileBecomesACruiseFile) {
   sw::testing::TestApplication();
   AutoAnswer auto_answer;
-  std::string pattern = (fs::temp_directory_path() / "sw_conv_XXXXXX").string();
-  const fs::path dir = mkdtemp(pattern.data());
-  fs::copy_file(fs::path(SW_BIN_DIR) / "CruiseDefault.stp", dir / "CruiseDefault.stp");
+  const testing::ScratchFolder scratch("sw_conv");
+  const fs::path& dir = scratch.path();
   std::ofstream(dir / "sale7.key") << sw::test::KeyFileText("06V", "sale7.job");
   std::ofstream(dir / "sale7.job") << sw::test::JoinLines(sw::test::Version7JobLines(40, 3, /*shuffled=*/true));
 
-  QtPlatform platform;
-  app::MainDialog dialog(platform);
-  ASSERT_TRUE(dialog.Initialise(dir, dir));
-  MainWindow window(dialog);
-  platform.SetMainWindow(&window);
-  app::CreateOutcome outcome = app::CreateOutcome::kNothing;
-  app::InstallCreateCommand(dialog, [&outcome](app::CreateOutcome o) { outcome = o; });
-  window.show();
+  testing::WindowUnderTest ui(dir);
+  ASSERT_TRUE(ui.initialised);
+  MainWindow& window = *ui.window;
+  const app::CreateOutcome& outcome = ui.outcome;
 
   ::testing::internal::CaptureStderr();
   window.file_box()->setFocus();
@@ -76,7 +68,6 @@ TEST(WindowConversion, KeyFileBecomesACruiseFile) {
   storage::View log = crz->GetView("MessageLog");
   ASSERT_EQ(log.Size(), 1u);
   EXPECT_EQ(log.Bind(cruisedb::col::Msg).Get(0), "Job and Key files converted to Cruise File");
-  fs::remove_all(dir);
 }
 
 // The window under a locale whose decimal separator is a comma (as Qt sets
@@ -87,21 +78,16 @@ TEST(WindowConversion, NumbersKeepTheirDecimalsUnderADecimalCommaLocale) {
   sw::test::ScopedDecimalCommaLocale locale;
   ASSERT_TRUE(locale.active());
   AutoAnswer auto_answer;
-  std::string pattern = (fs::temp_directory_path() / "sw_conv_XXXXXX").string();
-  const fs::path dir = mkdtemp(pattern.data());
-  fs::copy_file(fs::path(SW_BIN_DIR) / "CruiseDefault.stp", dir / "CruiseDefault.stp");
+  const testing::ScratchFolder scratch("sw_conv");
+  const fs::path& dir = scratch.path();
   std::ofstream(dir / "sale7.key") << sw::test::KeyFileText("06V", "sale7.job");
   const std::vector<std::string> job = sw::test::Version7JobLines(12, 2, false, 42.5);
   std::ofstream(dir / "sale7.job") << sw::test::JoinLines(job);
 
-  QtPlatform platform;
-  app::MainDialog dialog(platform);
-  ASSERT_TRUE(dialog.Initialise(dir, dir));
-  MainWindow window(dialog);
-  platform.SetMainWindow(&window);
-  app::CreateOutcome outcome = app::CreateOutcome::kNothing;
-  app::InstallCreateCommand(dialog, [&outcome](app::CreateOutcome o) { outcome = o; });
-  window.show();
+  testing::WindowUnderTest ui(dir);
+  ASSERT_TRUE(ui.initialised);
+  MainWindow& window = *ui.window;
+  const app::CreateOutcome& outcome = ui.outcome;
   ::testing::internal::CaptureStderr();
   window.file_box()->setFocus();
   QTest::keyClicks(window.file_box(), QString::fromStdString((dir / "sale7.key").string()));
@@ -127,7 +113,6 @@ TEST(WindowConversion, NumbersKeepTheirDecimalsUnderADecimalCommaLocale) {
   std::getline(in, unit);
   EXPECT_EQ(unit, job[1]);
   EXPECT_EQ(unit.substr(12, 7), "  42.50");
-  fs::remove_all(dir);
 }
 
 QWidget* VisibleProgressPopup() {
@@ -141,22 +126,17 @@ QWidget* VisibleProgressPopup() {
 TEST(WindowConversion, CancelClickedDuringTheImportLeavesNothing) {
   sw::testing::TestApplication();
   AutoAnswer auto_answer;
-  std::string pattern = (fs::temp_directory_path() / "sw_conv_XXXXXX").string();
-  const fs::path dir = mkdtemp(pattern.data());
-  fs::copy_file(fs::path(SW_BIN_DIR) / "CruiseDefault.stp", dir / "CruiseDefault.stp");
+  const testing::ScratchFolder scratch("sw_conv");
+  const fs::path& dir = scratch.path();
   const std::string key = sw::test::KeyFileText("06V", "sale7.job");
   const std::string job = sw::test::JoinLines(sw::test::Version7JobLines(400, 3, /*shuffled=*/false));
   std::ofstream(dir / "sale7.key") << key;
   std::ofstream(dir / "sale7.job") << job;
 
-  QtPlatform platform;
-  app::MainDialog dialog(platform);
-  ASSERT_TRUE(dialog.Initialise(dir, dir));
-  MainWindow window(dialog);
-  platform.SetMainWindow(&window);
-  app::CreateOutcome outcome = app::CreateOutcome::kNothing;
-  app::InstallCreateCommand(dialog, [&outcome](app::CreateOutcome o) { outcome = o; });
-  window.show();
+  testing::WindowUnderTest ui(dir);
+  ASSERT_TRUE(ui.initialised);
+  MainWindow& window = *ui.window;
+  const app::CreateOutcome& outcome = ui.outcome;
   window.file_box()->setFocus();
   QTest::keyClicks(window.file_box(), QString::fromStdString((dir / "sale7.key").string()));
   QTest::keyClick(window.file_box(), Qt::Key_Return);
@@ -187,7 +167,6 @@ TEST(WindowConversion, CancelClickedDuringTheImportLeavesNothing) {
   EXPECT_EQ(std::string(std::istreambuf_iterator<char>(job_in), {}), job);
   EXPECT_TRUE(window.isEnabled());
   QApplication::processEvents();
-  fs::remove_all(dir);
 }
 
 }  // namespace

@@ -13,13 +13,10 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app/create_command.h"
-#include "app/main_dialog.h"
 #include "cyclefile/cycle_text.h"
 #include "gui/cycle_select_dialog.h"
-#include "gui/main_window.h"
-#include "gui/qt_platform.h"
 #include "qt_app.h"
+#include "window_harness.h"
 #include "storage/storage.h"
 
 namespace sw::gui {
@@ -29,11 +26,10 @@ namespace fs = std::filesystem;
 
 TEST(CycleWindow, ChosenCycleBecomesACruiseFile) {
   sw::testing::TestApplication();
-  std::string pattern = (fs::temp_directory_path() / "sw_cycle_XXXXXX").string();
-  const fs::path dir = mkdtemp(pattern.data());
+  const testing::ScratchFolder scratch("sw_cycle");
+  const fs::path& dir = scratch.path();
   const fs::path old_folder = fs::current_path();
   fs::current_path(dir);  // cruise files of a cycle file land in the current folder
-  fs::copy_file(fs::path(SW_BIN_DIR) / "CruiseDefault.stp", dir / "CruiseDefault.stp");
   test::HeaderFields first;
   test::HeaderFields second;
   second.cycle = " 2";
@@ -41,14 +37,10 @@ TEST(CycleWindow, ChosenCycleBecomesACruiseFile) {
   std::ofstream(dir / "stands.wpx") << test::HeaderLine(first) << test::RecordLine({}) << test::HeaderLine(second)
                                     << test::RecordLine({}) << test::RecordLine({});
 
-  QtPlatform platform;
-  app::MainDialog dialog(platform);
-  ASSERT_TRUE(dialog.Initialise(dir, dir));
-  MainWindow window(dialog);
-  platform.SetMainWindow(&window);
-  app::CreateOutcome outcome = app::CreateOutcome::kNothing;
-  app::InstallCreateCommand(dialog, [&outcome](app::CreateOutcome o) { outcome = o; });
-  window.show();
+  testing::WindowUnderTest ui(dir);
+  ASSERT_TRUE(ui.initialised);
+  MainWindow& window = *ui.window;
+  const app::CreateOutcome& outcome = ui.outcome;
 
   // Answers whatever modal window is up: the cycle dialog by clicking the
   // second entry and OK, message boxes by OK.
@@ -84,7 +76,6 @@ TEST(CycleWindow, ChosenCycleBecomesACruiseFile) {
   auto crz = storage::Storage::Open(dir / "STAND01_22010.crz", storage::Storage::Mode::ReadOnly);
   ASSERT_TRUE(crz) << crz.status().message();
   EXPECT_EQ(crz->GetView("TreeTable").Size(), 2u);
-  fs::remove_all(dir);
 }
 
 }  // namespace

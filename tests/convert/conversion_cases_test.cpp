@@ -23,6 +23,7 @@
 #include "storage/output_set.h"
 #include "storage/storage.h"
 #include "support/fault_file_system.h"
+#include "support/fixed_time.h"
 #include "support/temp_dir.h"
 
 namespace sw::convert {
@@ -38,15 +39,7 @@ using storage::View;
 using test::ReadFile;
 using test::WriteFile;
 
-std::tm FixedTime() {
-  std::tm t{};
-  t.tm_year = 110;
-  t.tm_mon = 2;
-  t.tm_mday = 5;
-  t.tm_hour = 9;
-  t.tm_min = 7;
-  return t;
-}
+std::tm FixedTime() { return test::LocalTime(2010, 3, 5, 9, 7); }
 
 // Every file of a folder by name, with its bytes.
 std::map<std::string, std::string> Folder(const fs::path& dir) {

@@ -10,6 +10,7 @@
 
 #include "storage/file_system.h"
 #include "storage/test_util.h"
+#include "support/fixed_time.h"
 #include "support/temp_dir.h"
 #include "updater/dictionary_edits.h"
 #include "updater/old_cruise_files.h"
@@ -22,15 +23,7 @@ using storage::Storage;
 using test::OldTables;
 using test::StructureVersions;
 
-std::tm FixedClock() {
-  std::tm t{};
-  t.tm_year = 126;
-  t.tm_mon = 2;
-  t.tm_mday = 7;
-  t.tm_hour = 9;
-  t.tm_min = 5;
-  return t;
-}
+std::tm FixedClock() { return test::LocalTime(2026, 3, 7, 9, 5); }
 
 // Old column names and the names they have at the current version.
 const std::map<std::string, std::string>& Renames() {

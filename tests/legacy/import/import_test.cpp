@@ -16,6 +16,7 @@
 #include "legacy/line.h"
 #include "platform/scripted_platform.h"
 #include "storage/file_system.h"
+#include "support/fixed_time.h"
 #include "support/temp_dir.h"
 #include "import_files.h"
 
@@ -27,15 +28,7 @@ namespace col = cruisedb::col;
 using app::CreateOutcome;
 using platform::Button;
 
-std::tm FixedTime() {
-  std::tm t{};
-  t.tm_year = 110;
-  t.tm_mon = 2;
-  t.tm_mday = 5;
-  t.tm_hour = 9;
-  t.tm_min = 7;
-  return t;
-}
+std::tm FixedTime() { return test::LocalTime(2010, 3, 5, 9, 7); }
 
 // Cancels at the n-th pump of the message queue, as an Escape key would.
 class CancellingPlatform : public platform::ScriptedPlatform {

@@ -89,19 +89,6 @@ struct LogRun {
   bool head;         // the tree's first run
 };
 
-// Case-folded equality of A-Z, as FoldedKey compares one part.
-bool FoldedEqual(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    char x = a[i], y = b[i];
-    if (x == y) continue;
-    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
-    if (x != y) return false;
-  }
-  return true;
-}
-
 // Lines are gathered and handed to the stream in blocks of about this size.
 constexpr std::size_t kFlushBytes = 1 << 16;
 
@@ -477,17 +464,18 @@ void JobFileComposer::RunKey(std::size_t row, std::string& key) {
 }
 
 // Logs usually follow their trees in order: the next run is tried first by
-// comparing its key with the tree's, before any hash key is built.
+// comparing its key with the tree's (A-Z and a-z alike, as the hash keys
+// compare), before any hash key is built.
 std::size_t JobFileComposer::FindLogRun(const JobRecord& tree) {
   while (next_run_ < runs_.size() && (!runs_[next_run_].head || run_written_[next_run_])) ++next_run_;
   std::size_t run = SIZE_MAX;
   if (next_run_ < runs_.size()) {
     const LogColumns& l = *log_;
     const std::size_t row = runs_[next_run_].first;
-    if (FoldedEqual(tree.Text(kStratum), l.Stratum.Peek(row, scratch_)) &&
-        FoldedEqual(tree.Text(kCutUnit), l.CutUnit.Peek(row, scratch_)) &&
-        FoldedEqual(tree.Text(kPlot), l.Plot.Peek(row, scratch_)) &&
-        FoldedEqual(tree.Text(kTree), l.Tree.Peek(row, scratch_)))
+    if (storage::EqualText(tree.Text(kStratum), l.Stratum.Peek(row, scratch_)) &&
+        storage::EqualText(tree.Text(kCutUnit), l.CutUnit.Peek(row, scratch_)) &&
+        storage::EqualText(tree.Text(kPlot), l.Plot.Peek(row, scratch_)) &&
+        storage::EqualText(tree.Text(kTree), l.Tree.Peek(row, scratch_)))
       run = next_run_;
   }
   if (run == SIZE_MAX) {
